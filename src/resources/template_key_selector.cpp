@@ -25,7 +25,8 @@ struct PlacedKey {
 };
 
 // Layout rule: the keys of one row of one block touch each other, left to right from the
-// block's left edge; every main-block row then ends at x = 244 and the blocks keep a gap.
+// block's left edge; the main-block rows then end at x = 244 (the digit row, one unit wider,
+// at 245) and the blocks keep a gap.
 // Main block from x = 6: letter, digit and punctuation keys 16 wide; Esc and the function keys
 // 17 wide, with a 7-unit gap after Esc and 5-unit gaps between the groups of four, so that row
 // ends with the others. Navigation block from x = 247 and keypad from x = 308: 19 wide, so the

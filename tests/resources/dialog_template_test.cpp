@@ -204,14 +204,34 @@ TEST(DialogTemplateTest, SizeCaptionFontMenuAndControlCount) {
   }
 }
 
-TEST(DialogTemplateTest, ControlIdsAreUniqueWithinEachTemplate) {
+TEST(DialogTemplateTest, IdsUniqueAndControlsInsideEachTemplate) {
   for (const Shape& s : kShapes) {
     SCOPED_TRACE("dialog " + std::to_string(s.dialogId));
+    const DialogTemplate& d = GetDialogTemplate(s.dialogId);
     std::set<int> seen;
-    for (const ControlTemplate& c : GetDialogTemplate(s.dialogId).controls) {
+    for (const ControlTemplate& c : d.controls) {
+      EXPECT_TRUE(c.rect.x >= 0 && c.rect.y >= 0 && c.rect.x + c.rect.width <= d.width &&
+                  c.rect.y + c.rect.height <= d.height)
+          << "\"" << c.caption << "\" (" << c.id << ") outside the dialog";
       if (c.id == kNoId) continue;
       EXPECT_TRUE(seen.insert(c.id).second) << "id " << c.id << " twice";
     }
+  }
+}
+
+// Each generated check box lies inside the group box that precedes it.
+TEST(DialogTemplateTest, ButtonSetupBoxesInsideTheirGroup) {
+  const Rect* group = nullptr;
+  for (const ControlTemplate& c : GetDialogTemplate(dialog::kButtonSetup).controls) {
+    if (c.kind == K::GroupBox) {
+      group = &c.rect;
+      continue;
+    }
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(c.rect.x > group->x && c.rect.y > group->y &&
+                c.rect.x + c.rect.width < group->x + group->width &&
+                c.rect.y + c.rect.height < group->y + group->height)
+        << c.id;
   }
 }
 
