@@ -44,6 +44,7 @@ inline constexpr std::uint32_t kSorted = 1u << 14;
 inline constexpr std::uint32_t kFixedWidthTabs = 1u << 15;
 inline constexpr std::uint32_t kHidden = 1u << 16;  // not visible at start
 inline constexpr std::uint32_t kWantReturn = 1u << 17;
+inline constexpr std::uint32_t kNoTicks = 1u << 18;  // slider without tick marks
 // Further bits may be added after these; existing values never change.
 }  // namespace style
 
