@@ -34,7 +34,10 @@ const DialogTemplate& GetDialogTemplate(int dialogId) {
              detail::BuildAdvancedTemplate,
              detail::BuildAxisSetupTemplate,
              detail::BuildButtonSetupTemplate,
+             detail::BuildButtonTestTemplate,
              detail::BuildKeyboardTemplate,
+             detail::BuildMainTemplate,
+             detail::BuildKeySelectorTemplate,
          }) {
       DialogTemplate dialog = build();
       const int id = dialog.id;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <ostream>
 #include <set>
 #include <stdexcept>
@@ -108,6 +109,49 @@ const Row kRows[] = {
     {105, 1112, K::Edit, "", kBorder | kTabStop | kAutoHScroll, {12, 48, 42, 14}},
     {105, 1138, K::Edit, "", kBorder | kTabStop | kAutoHScroll, {444, 96, 42, 14}},
     {105, 1229, K::PushButton, "Keycode Helper", kTabStop, {174, 120, 150, 14}},
+    // "Button Test": first and last lamp and number, the hats
+    {104, 1045, K::Picture, "", 0, {18, 37, 21, 20}},
+    {104, 1052, K::Picture, "", 0, {354, 37, 21, 20}},
+    {104, 1076, K::Picture, "", 0, {354, 181, 21, 20}},
+    {104, kNoId, K::Label, "1", 0, {46, 65, 8, 8}},
+    {104, kNoId, K::Label, "32", 0, {382, 209, 8, 8}},
+    {104, kNoId, K::GroupBox, "Hat 1", 0, {402, 37, 93, 84}},
+    {104, 1081, K::Picture, "", 0, {424, 57, 21, 20}},
+    {104, kNoId, K::GroupBox, "Hat 2", 0, {402, 133, 93, 84}},
+    {104, 1082, K::Picture, "", 0, {423, 153, 21, 20}},
+    // Main dialog
+    {106, 1223, K::PushButton, "Update", kDisabled | kTabStop, {461, 335, 50, 14}},
+    {106, 1102, K::ComboBox, "", kDropDownList | kVScroll | kTabStop, {68, 7, 443, 30}},
+    {106, kNoId, K::Label, "HID Device :", kCentered, {3, 7, 62, 11}},
+    {106, kNoId, K::GroupBox, "Device Information", 0, {3, 22, 508, 32}},
+    {106, 1148, K::PushButton, "Read", kDisabled | kTabStop, {361, 335, 50, 14}},
+    {106,
+     1227,
+     K::Edit,
+     "",
+     kReadOnly | kCentered | kBorder | kTabStop | kAutoHScroll,
+     {56, 35, 51, 14}},
+    {106,
+     1139,
+     K::Edit,
+     "",
+     kReadOnly | kCentered | kBorder | kTabStop | kAutoHScroll,
+     {162, 35, 54, 14}},
+    {106,
+     1226,
+     K::Edit,
+     "",
+     kReadOnly | kCentered | kBorder | kTabStop | kAutoHScroll,
+     {295, 35, 55, 14}},
+    {106, kNoId, K::Label, "Vendor ID", 0, {19, 38, 33, 8}},
+    {106, kNoId, K::Label, "Device ID", 0, {120, 38, 32, 8}},
+    {106, kNoId, K::Label, "Firmware version", 0, {227, 38, 56, 8}},
+    {106, 1186, K::TabControl, "", kFixedWidthTabs, {3, 58, 508, 276}},
+    {106, 1079, K::PushButton, "Set defaults", kDisabled | kTabStop, {411, 335, 50, 14}},
+    {106, 1043, K::Edit, "", kReadOnly | kBorder | kTabStop | kAutoHScroll, {430, 35, 48, 14}},
+    {106, kNoId, K::Label, "Battery level", 0, {369, 38, 42, 8}},
+    // Key-code selector: the lock lamps above the keypad
+    {130, kNoId, K::Label, "o        o        o", 0, {326, 12, 45, 8}},
 };
 
 TEST(DialogTemplateTest, RowsMatchTheTables) {
@@ -139,7 +183,10 @@ const Shape kShapes[] = {
     {101, "", 501, 271, 0, 19},
     {102, "", 518, 266, 0, 60},
     {103, "", 512, 273, 0, 102},
+    {104, "", 509, 265, 0, 68},
     {105, "", 499, 244, 0, 37},
+    {106, "brisa", 515, 352, 143, 17},
+    {130, "Keycode selector", 391, 104, 0, 105},
 };
 
 TEST(DialogTemplateTest, SizeCaptionFontMenuAndControlCount) {
@@ -157,15 +204,50 @@ TEST(DialogTemplateTest, SizeCaptionFontMenuAndControlCount) {
   }
 }
 
-TEST(DialogTemplateTest, ControlIdsAreUniqueWithinEachTemplate) {
+TEST(DialogTemplateTest, IdsUniqueAndControlsInsideEachTemplate) {
   for (const Shape& s : kShapes) {
     SCOPED_TRACE("dialog " + std::to_string(s.dialogId));
+    const DialogTemplate& d = GetDialogTemplate(s.dialogId);
     std::set<int> seen;
-    for (const ControlTemplate& c : GetDialogTemplate(s.dialogId).controls) {
+    for (const ControlTemplate& c : d.controls) {
+      EXPECT_TRUE(c.rect.x >= 0 && c.rect.y >= 0 && c.rect.x + c.rect.width <= d.width &&
+                  c.rect.y + c.rect.height <= d.height)
+          << "\"" << c.caption << "\" (" << c.id << ") outside the dialog";
       if (c.id == kNoId) continue;
       EXPECT_TRUE(seen.insert(c.id).second) << "id " << c.id << " twice";
     }
   }
+}
+
+// Each generated check box lies inside the group box that precedes it.
+TEST(DialogTemplateTest, ButtonSetupBoxesInsideTheirGroup) {
+  const Rect* group = nullptr;
+  for (const ControlTemplate& c : GetDialogTemplate(dialog::kButtonSetup).controls) {
+    if (c.kind == K::GroupBox) {
+      group = &c.rect;
+      continue;
+    }
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(c.rect.x > group->x && c.rect.y > group->y &&
+                c.rect.x + c.rect.width < group->x + group->width &&
+                c.rect.y + c.rect.height < group->y + group->height)
+        << c.id;
+  }
+}
+
+// The dialog's Tab key walks the controls in template order.
+TEST(DialogTemplateTest, MainDialogTabOrder) {
+  const int expected[] = {1223,  1102,  kNoId, kNoId, 1148, 1227,  1139,  1226, kNoId,
+                          kNoId, kNoId, 1186,  1079,  1043, kNoId, kNoId, 1232};
+  const DialogTemplate& d = GetDialogTemplate(dialog::kMain);
+  ASSERT_EQ(d.controls.size(), std::size(expected));
+  for (std::size_t i = 0; i < d.controls.size(); ++i) {
+    EXPECT_EQ(d.controls[i].id, expected[i]) << "position " << i;
+  }
+  // The tab control is passed over; the link is reachable.
+  EXPECT_EQ(d.controls[11].style & kTabStop, 0u);
+  EXPECT_EQ(d.controls[16].kind, K::Link);
+  EXPECT_NE(d.controls[16].style & kTabStop, 0u);
 }
 
 TEST(DialogTemplateTest, UnknownDialogIdThrows) {
