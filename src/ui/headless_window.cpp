@@ -38,19 +38,10 @@ const char* KindName(ControlKind kind) {
   return "control";
 }
 
+// Captions of buttons, check boxes and group boxes are the template's and never change, so
+// reaching for their text means the wrong page (1150 is a check box on one, an edit on another).
 bool HasWindowText(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::GroupBox:
-    case ControlKind::Label:
-    case ControlKind::Edit:
-    case ControlKind::Link:
-      return true;
-    default:
-      return false;
-  }
+  return kind == ControlKind::Edit || kind == ControlKind::Label || kind == ControlKind::Link;
 }
 
 std::vector<int> IdsInOrder(const res::DialogTemplate& dialog) {

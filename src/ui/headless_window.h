@@ -16,8 +16,8 @@ namespace brisa::ui {
 // setChecked clicks a check box) and ask which controls a step wrote.
 class HeadlessWindow final : public Window {
  public:
-  // Takes the controls with an id from the template, in template order, each showing its
-  // caption. Throws std::logic_error when an id repeats.
+  // Takes the controls with an id from the template, in template order; edits, labels and
+  // links show their caption. Throws std::logic_error when an id repeats.
   explicit HeadlessWindow(const res::DialogTemplate& dialog);
 
   int dialogId() const override;

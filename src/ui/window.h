@@ -33,8 +33,8 @@ class Window {
   virtual std::string caption() const = 0;
   virtual void setCaption(const std::string& caption) = 0;
 
-  // Edits, labels, buttons, check boxes, group boxes, links; a combo box answers the text of
-  // its selected item.
+  // Edits, labels and links; a combo box answers the text of its selected item. The captions
+  // of buttons, check boxes and group boxes are fixed by the template.
   virtual std::string text(int id) const = 0;
   virtual void setText(int id, const std::string& text) = 0;
   // Adds text at the end of an edit and scrolls the end into view.
