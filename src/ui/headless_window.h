@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "resources/dialog_template.h"
+#include "ui/control_access.h"
 #include "ui/window.h"
 
 namespace brisa::ui {
@@ -69,10 +70,8 @@ class HeadlessWindow final : public Window {
     std::vector<std::string> items;
     int selection = kNoSelection;
   };
-  enum class Operation { Text, SetText, Append, Check, Range, Icon, Items, Any };
-
-  const Control& find(int id, Operation op) const;
-  Control& findForWrite(int id, Operation op);
+  const Control& find(int id, ControlAccess access) const;
+  Control& findForWrite(int id, ControlAccess access);
 
   const int m_dialogId;
   const std::vector<int> m_order;

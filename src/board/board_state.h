@@ -1,0 +1,29 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "board/config_record.h"
+#include "board/device.h"
+
+namespace brisa::board {
+
+// What the user interface and the board's read and write workers share. Each request flag is
+// 0 or 1, set by one side and cleared by the other.
+struct BoardState {
+  std::atomic<std::uint32_t> readRequest{0};    // set by Read and by selection
+  std::atomic<std::uint32_t> readDone{0};       // set by the read worker, taken by the timer
+  std::atomic<std::uint32_t> writeRequest{0};   // set by Update, cleared by the write worker
+  std::atomic<std::uint32_t> rebootRequest{0};  // set by Reboot, cleared by the write worker
+
+  // 1 when a Bluetooth board's feature reports carry the report id in byte 0, so its payload
+  // starts at byte 1 as a wired board's does (always so on Linux).
+  std::uint32_t isWin10OrLater = 0;
+
+  ConfigRecord configRecord;        // the configuration last read, opened or saved
+  OutgoingReports outReports;       // built from the pages, sent by the write worker
+  std::unique_ptr<Device> pDevice;  // the selected board's model; null while none is selected
+};
+
+}  // namespace brisa::board

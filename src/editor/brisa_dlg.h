@@ -1,0 +1,90 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "editor/app_context.h"
+#include "editor/environment.h"
+#include "editor/my_tab_ctrl.h"
+#include "ui/dialog_events.h"
+#include "ui/window.h"
+
+namespace brisa::editor {
+
+// The application's one window: the device selector, the identity fields, Read / Update /
+// Set defaults, the tab control with the five pages and the menu. It publishes itself in the
+// context for the pages and the workers.
+class CBrisaDlg final : public ui::DialogEvents {
+ public:
+  CBrisaDlg(AppContext& context, Environment& environment);
+  ~CBrisaDlg() override;
+  CBrisaDlg(const CBrisaDlg&) = delete;
+  CBrisaDlg& operator=(const CBrisaDlg&) = delete;
+
+  // Creates the window, initialises it and runs it modally; the window is gone on return.
+  int DoModal();
+  // What DoModal does before its modal run: the window is created, initialised and shown.
+  void Create();
+
+  bool OnInitDialog();
+  // The closing rule: refused while a configuration write or a firmware upgrade is pending.
+  void OnCancel();
+  void OnOK() {}
+
+  void OnBnClickedRead();
+  void OnBnClickedUpdate();
+  void OnBnClickedSetDefaults();
+  void OnCbnSelendokDevice();
+  void OnFileOpen();
+  void OnFileSave();
+  void OnFileSaveAs();
+  void OnTimer(int timerId);
+
+  // Brings the menu items that have an update rule up to date.
+  void OnKickIdle();
+  // The four configuration commands are enabled exactly while "Update" is.
+  bool OnUpdateConfigCommand() const;
+  // The update rule's answer for a command, or nothing for a command without one.
+  std::optional<bool> UpdateCommandState(int commandId) const;
+
+  // Data exchange between the identity strings and their edits: true reads the controls.
+  void UpdateData(bool saveAndValidate);
+
+  ui::Window& window() const;
+  ui::Window& page(int index) const { return m_tabCtrl.page(index).window(); }
+
+  // ui::DialogEvents
+  void onNotify(int controlId, ui::Notification code) override;
+  void onOk() override { OnOK(); }
+  void onCancel() override { OnCancel(); }
+  void onCommand(int commandId, ui::CommandSource source) override;
+  void onTimer(int timerId) override { OnTimer(timerId); }
+  void onMenuOpening() override { OnKickIdle(); }
+
+  CMyTabCtrl m_tabCtrl;
+  int m_hIcon;
+  std::string m_vendorId = "0xFFFF";
+  std::string m_productId = "0xFFFF";
+  std::string m_firmwareVersion = "0xFFFF";
+  std::string m_batteryLevel = "N/A";
+
+ private:
+  // Start-up steps that belong to the board link and the firmware upgrade.
+  void QueryReportOffset();
+  void InitUsbContext();
+  void RegisterDeviceNotifications();
+  void RefreshDeviceList();
+  void CreateWorkerThreads();
+  void ShowPicturesNotReceived();
+  void RunCommand(int commandId);
+
+  AppContext& m_context;
+  Environment& m_environment;
+  ui::Window* m_window = nullptr;
+};
+
+// The main dialog's timer.
+inline constexpr int kTimerId = 1;
+inline constexpr int kTimerPeriodMs = 5;
+
+}  // namespace brisa::editor

@@ -1,0 +1,32 @@
+#include "editor/my_tab_ctrl.h"
+
+namespace brisa::editor {
+
+CMyTabCtrl::CMyTabCtrl(AppContext& context, ui::Shell& shell, int dialogId, int controlId)
+    : m_pages{std::make_unique<CTabButtonsSetup>(context),
+              std::make_unique<CTabButtonsTest>(context), std::make_unique<CTabAxisSetup>(context),
+              std::make_unique<CTabAdvanced>(context), std::make_unique<CTabKeyboard>(context)},
+      m_shell(shell),
+      m_dialogId(dialogId),
+      m_controlId(controlId) {}
+
+void CMyTabCtrl::Init() {
+  m_currentPage = 0;
+  for (auto& page : m_pages) page->Create(m_shell, m_dialogId, m_controlId);
+  // The toolkit gives every page the same rectangle below the tab row.
+  for (int i = 0; i < m_pageCount; ++i) {
+    m_shell.showDialog(page(i).templateId(), i == m_currentPage);
+  }
+}
+
+void CMyTabCtrl::OnLButtonDown() {
+  const int focused = m_shell.focusedTabItem(m_dialogId, m_controlId);
+  // The tab already shown, or a click beside the tabs.
+  if (focused == m_currentPage || focused < 0 || focused >= m_pageCount) return;
+  m_shell.showDialog(page(m_currentPage).templateId(), false);
+  m_currentPage = focused;
+  m_shell.showDialog(page(m_currentPage).templateId(), true);
+  m_shell.focusDialog(page(m_currentPage).templateId());
+}
+
+}  // namespace brisa::editor
