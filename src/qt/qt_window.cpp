@@ -1,0 +1,471 @@
+#include "qt/qt_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QSlider>
+#include <algorithm>
+#include <stdexcept>
+
+#include "qt/dialog_widgets.h"
+#include "qt/icon_images.h"
+
+namespace brisa::qt {
+namespace {
+
+using res::ControlKind;
+namespace style = res::style;
+
+QString ToQ(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+// Multi-line edits hold "\r\n" line ends, as the program writes and reads them.
+QString ToDisplay(const std::string& text) {
+  return ToQ(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+std::string FromDisplay(const QString& text) {
+  return QString(text).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
+}
+
+Qt::Alignment TextAlignment(std::uint32_t styleBits) {
+  if (styleBits & style::kCentered) return Qt::AlignHCenter;
+  if (styleBits & style::kRightAligned) return Qt::AlignRight;
+  return Qt::AlignLeft;
+}
+
+const QPixmap& Picture(int iconId) {
+  static std::map<int, QPixmap> cache;
+  auto it = cache.find(iconId);
+  if (it == cache.end()) it = cache.emplace(iconId, LargestPicture(iconId)).first;
+  return it->second;
+}
+
+QString LinkHtml(const QString& address) {
+  const QString escaped = address.toHtmlEscaped();
+  return QStringLiteral("<a href=\"%1\">%1</a>").arg(escaped);
+}
+
+bool TakesFocus(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::Edit:
+    case ControlKind::ComboBox:
+    case ControlKind::Slider:
+    case ControlKind::Link:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+QtWindow::QtWindow(const res::DialogTemplate& dialog, QWidget* root, QWidget* client,
+                   const DialogUnits& units, QtUiThread& uiThread, ui::DialogEvents& events)
+    : m_dialogId(dialog.id), m_root(root), m_ui(uiThread), m_caption(dialog.caption) {
+  ui::AddressableIds(dialog);  // refuses a template whose ids repeat
+  build(dialog, client, units, events);
+}
+
+void QtWindow::build(const res::DialogTemplate& dialog, QWidget* client, const DialogUnits& units,
+                     ui::DialogEvents& events) {
+  std::vector<QWidget*> groupBoxes;
+  for (const res::ControlTemplate& t : dialog.controls) {
+    const int id = t.id;
+    const QString caption = ToQ(t.caption);
+    QRect rect = units.rect(t.rect);
+    QWidget* widget = nullptr;
+    switch (t.kind) {
+      case ControlKind::PushButton:
+      case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(caption, client);
+        if (t.kind == ControlKind::DefPushButton) {
+          button->setDefault(true);
+          m_defaultButton = id;
+        }
+        QObject::connect(button, &QPushButton::clicked, button,
+                         [&events, id] { events.onNotify(id, ui::Notification::Clicked); });
+        widget = button;
+        break;
+      }
+      case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(caption, client);
+        QObject::connect(box, &QCheckBox::clicked, box,
+                         [&events, id] { events.onNotify(id, ui::Notification::Clicked); });
+        widget = box;
+        break;
+      }
+      case ControlKind::GroupBox: {
+        auto* group = new QGroupBox(caption, client);
+        // A frame drawn around its neighbours: it must neither cover nor catch their clicks.
+        group->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // The frame runs through the middle of the title, so the box keeps the template's top.
+        group->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+        groupBoxes.push_back(group);
+        widget = group;
+        break;
+      }
+      case ControlKind::Label: {
+        auto* label = new QLabel(caption, client);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(TextAlignment(t.style) | Qt::AlignTop);
+        widget = label;
+        break;
+      }
+      case ControlKind::Picture: {
+        auto* label = new QLabel(client);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        widget = label;
+        break;
+      }
+      case ControlKind::Edit: {
+        if (t.style & style::kMultiline) {
+          auto* edit = new QPlainTextEdit(client);
+          edit->setReadOnly((t.style & style::kReadOnly) != 0);
+          const bool scrollsSideways = (t.style & (style::kAutoHScroll | style::kHScroll)) != 0;
+          edit->setLineWrapMode(scrollsSideways ? QPlainTextEdit::NoWrap
+                                                : QPlainTextEdit::WidgetWidth);
+          edit->setVerticalScrollBarPolicy((t.style & style::kVScroll) ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAsNeeded);
+          if ((t.style & style::kBorder) == 0) edit->setFrameShape(QFrame::NoFrame);
+          edit->setPlainText(ToDisplay(t.caption));
+          widget = edit;
+        } else {
+          auto* edit = new QLineEdit(caption, client);
+          edit->setReadOnly((t.style & style::kReadOnly) != 0);
+          edit->setAlignment(TextAlignment(t.style) | Qt::AlignVCenter);
+          edit->setFrame((t.style & style::kBorder) != 0);
+          if (t.style & style::kDigitsOnly) {
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
+          }
+          widget = edit;
+        }
+        break;
+      }
+      case ControlKind::ComboBox: {
+        auto* combo = new QComboBox(client);
+        QObject::connect(combo, &QComboBox::activated, combo,
+                         [&events, id](int) { events.onNotify(id, ui::Notification::SelEndOk); });
+        // The template's height is that of the dropped list; the closed box is one line.
+        rect.setHeight(std::min(rect.height(), combo->sizeHint().height()));
+        widget = combo;
+        break;
+      }
+      case ControlKind::TabControl: {
+        auto* tabs = new TabControlWidget(client);
+        tabs->bar()->onLeftClick = [&events, id] {
+          events.onNotify(id, ui::Notification::LButtonDown);
+        };
+        widget = tabs;
+        break;
+      }
+      case ControlKind::ProgressBar: {
+        auto* bar = new QProgressBar(client);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        widget = bar;
+        break;
+      }
+      case ControlKind::Slider: {
+        auto* slider =
+            new QSlider(t.rect.height > t.rect.width ? Qt::Vertical : Qt::Horizontal, client);
+        slider->setRange(0, 100);
+        slider->setTickPosition((t.style & style::kNoTicks) ? QSlider::NoTicks
+                                                            : QSlider::TicksBelow);
+        widget = slider;
+        break;
+      }
+      case ControlKind::Link: {
+        auto* label = new QLabel(LinkHtml(caption), client);
+        label->setTextFormat(Qt::RichText);
+        label->setOpenExternalLinks(true);
+        label->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        widget = label;
+        break;
+      }
+    }
+    widget->setGeometry(rect);
+    if (TakesFocus(t.kind)) {
+      widget->setFocusPolicy((t.style & style::kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+    } else if (t.kind != ControlKind::TabControl) {
+      widget->setFocusPolicy(Qt::NoFocus);
+    }
+    if (t.style & style::kDisabled) widget->setEnabled(false);
+    if (t.style & style::kHidden) widget->hide();
+    if (id != res::kNoId) {
+      Control control{t.kind, t.style, widget, rect, t.caption, {0, 100}, ui::kNoIcon};
+      m_controls.emplace(id, std::move(control));
+    }
+  }
+  for (QWidget* group : groupBoxes) group->lower();
+}
+
+QtWindow::Control& QtWindow::find(int id, ui::ControlAccess access) {
+  return const_cast<Control&>(std::as_const(*this).find(id, access));
+}
+
+const QtWindow::Control& QtWindow::find(int id, ui::ControlAccess access) const {
+  const auto it = m_controls.find(id);
+  if (it == m_controls.end()) {
+    throw std::logic_error("dialog " + std::to_string(m_dialogId) + " has no control " +
+                           std::to_string(id));
+  }
+  ui::RequireAccess(m_dialogId, id, it->second.kind, access);
+  return it->second;
+}
+
+QWidget* QtWindow::widget(int id) const {
+  return find(id, ui::ControlAccess::Any).widget;
+}
+
+TabControlWidget* QtWindow::tabControl(int id) const {
+  auto* tabs = dynamic_cast<TabControlWidget*>(widget(id));
+  if (tabs == nullptr) {
+    throw std::logic_error("control " + std::to_string(id) + " of dialog " +
+                           std::to_string(m_dialogId) + " is no tab control");
+  }
+  return tabs;
+}
+
+std::string QtWindow::caption() const {
+  return m_ui.call(
+      [&] { return m_root->isWindow() ? m_root->windowTitle().toStdString() : m_caption; });
+}
+
+void QtWindow::setCaption(const std::string& caption) {
+  m_ui.call([&] {
+    m_caption = caption;
+    if (m_root->isWindow()) m_root->setWindowTitle(ToQ(caption));
+  });
+}
+
+std::string QtWindow::text(int id) const {
+  return m_ui.call([&]() -> std::string {
+    const Control& c = find(id, ui::ControlAccess::Text);
+    if (auto* line = dynamic_cast<QLineEdit*>(c.widget)) return line->text().toStdString();
+    if (auto* plain = dynamic_cast<QPlainTextEdit*>(c.widget)) {
+      return FromDisplay(plain->toPlainText());
+    }
+    if (auto* combo = dynamic_cast<QComboBox*>(c.widget)) return combo->currentText().toStdString();
+    if (c.kind == ControlKind::Link) return c.text;
+    return static_cast<QLabel*>(c.widget)->text().toStdString();
+  });
+}
+
+void QtWindow::setText(int id, const std::string& text) {
+  m_ui.call([&] {
+    Control& c = find(id, ui::ControlAccess::SetText);
+    if (auto* line = dynamic_cast<QLineEdit*>(c.widget)) {
+      line->setText(ToQ(text));
+      line->setCursorPosition(0);
+    } else if (auto* plain = dynamic_cast<QPlainTextEdit*>(c.widget)) {
+      plain->setPlainText(ToDisplay(text));
+    } else if (c.kind == ControlKind::Link) {
+      c.text = text;
+      static_cast<QLabel*>(c.widget)->setText(LinkHtml(ToQ(text)));
+    } else {
+      static_cast<QLabel*>(c.widget)->setText(ToQ(text));
+    }
+  });
+}
+
+void QtWindow::appendText(int id, const std::string& text) {
+  m_ui.call([&] {
+    Control& c = find(id, ui::ControlAccess::Append);
+    if (auto* plain = dynamic_cast<QPlainTextEdit*>(c.widget)) {
+      plain->moveCursor(QTextCursor::End);
+      plain->insertPlainText(ToDisplay(text));
+      plain->moveCursor(QTextCursor::End);
+      plain->ensureCursorVisible();
+    } else {
+      auto* line = static_cast<QLineEdit*>(c.widget);
+      line->setText(line->text() + ToQ(text));
+      line->end(false);
+    }
+  });
+}
+
+bool QtWindow::checked(int id) const {
+  return m_ui.call([&] {
+    return static_cast<QCheckBox*>(find(id, ui::ControlAccess::Check).widget)->isChecked();
+  });
+}
+
+void QtWindow::setChecked(int id, bool checked) {
+  m_ui.call([&] {
+    static_cast<QCheckBox*>(find(id, ui::ControlAccess::Check).widget)->setChecked(checked);
+  });
+}
+
+bool QtWindow::enabled(int id) const {
+  return m_ui.call([&] {
+    return !find(id, ui::ControlAccess::Any).widget->testAttribute(Qt::WA_ForceDisabled);
+  });
+}
+
+void QtWindow::setEnabled(int id, bool enabled) {
+  m_ui.call([&] { find(id, ui::ControlAccess::Any).widget->setEnabled(enabled); });
+}
+
+ui::Range QtWindow::range(int id) const {
+  return m_ui.call([&] { return find(id, ui::ControlAccess::Range).range; });
+}
+
+void QtWindow::setRange(int id, int low, int high) {
+  m_ui.call([&] {
+    Control& c = find(id, ui::ControlAccess::Range);
+    c.range = ui::Range{low, high};
+    const int top = std::max(low, high);
+    if (auto* bar = dynamic_cast<QProgressBar*>(c.widget)) {
+      const int value = std::clamp(bar->value(), low, top);
+      bar->setRange(low, top);
+      bar->setValue(value);
+    } else {
+      static_cast<QSlider*>(c.widget)->setRange(low, top);
+    }
+  });
+}
+
+int QtWindow::position(int id) const {
+  return m_ui.call([&] {
+    const Control& c = find(id, ui::ControlAccess::Range);
+    if (auto* bar = dynamic_cast<QProgressBar*>(c.widget)) return bar->value();
+    return static_cast<QSlider*>(c.widget)->value();
+  });
+}
+
+void QtWindow::setPosition(int id, int position) {
+  m_ui.call([&] {
+    Control& c = find(id, ui::ControlAccess::Range);
+    const int value = std::clamp(position, c.range.low, std::max(c.range.low, c.range.high));
+    if (auto* bar = dynamic_cast<QProgressBar*>(c.widget)) {
+      bar->setValue(value);
+    } else {
+      static_cast<QSlider*>(c.widget)->setValue(value);
+    }
+  });
+}
+
+int QtWindow::icon(int id) const {
+  return m_ui.call([&] { return find(id, ui::ControlAccess::Icon).icon; });
+}
+
+void QtWindow::setIcon(int id, int iconId) {
+  m_ui.call([&] {
+    Control& c = find(id, ui::ControlAccess::Icon);
+    if (c.icon == iconId) return;
+    c.icon = iconId;
+    auto* label = static_cast<QLabel*>(c.widget);
+    const QPixmap& picture = Picture(iconId);
+    label->setPixmap(picture);
+    // An icon picture takes the size of its icon, from its top-left corner.
+    label->resize(std::max(c.rect.width(), picture.width()),
+                  std::max(c.rect.height(), picture.height()));
+  });
+}
+
+void QtWindow::clearItems(int id) {
+  m_ui.call([&] { static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget)->clear(); });
+}
+
+int QtWindow::addItem(int id, const std::string& text) {
+  return m_ui.call([&] {
+    auto* combo = static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget);
+    const int selected = combo->currentIndex();
+    combo->addItem(ToQ(text));
+    combo->setCurrentIndex(selected);  // adding never selects
+    return combo->count() - 1;
+  });
+}
+
+int QtWindow::itemCount(int id) const {
+  return m_ui.call(
+      [&] { return static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget)->count(); });
+}
+
+std::string QtWindow::itemText(int id, int index) const {
+  return m_ui.call([&] {
+    auto* combo = static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget);
+    if (index < 0 || index >= combo->count()) {
+      throw std::out_of_range("combo box " + std::to_string(id) + " has no item " +
+                              std::to_string(index));
+    }
+    return combo->itemText(index).toStdString();
+  });
+}
+
+int QtWindow::selection(int id) const {
+  return m_ui.call([&] {
+    return static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget)->currentIndex();
+  });
+}
+
+void QtWindow::setSelection(int id, int index) {
+  m_ui.call([&] {
+    auto* combo = static_cast<QComboBox*>(find(id, ui::ControlAccess::Items).widget);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : ui::kNoSelection);
+  });
+}
+
+int QtWindow::focusedId() const {
+  return m_ui.call([&] {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) return ui::kNoFocus;
+    for (const auto& [id, c] : m_controls) {
+      if (c.widget == focus || c.widget->isAncestorOf(focus)) return id;
+    }
+    return ui::kNoFocus;
+  });
+}
+
+void QtWindow::setFocus(int id) {
+  m_ui.call([&] { find(id, ui::ControlAccess::Any).widget->setFocus(Qt::OtherFocusReason); });
+}
+
+int QtWindow::defaultButton() const {
+  return m_ui.call([&] { return m_defaultButton; });
+}
+
+void QtWindow::setDefaultButton(int id) {
+  m_ui.call([&] {
+    auto* button = static_cast<QPushButton*>(find(id, ui::ControlAccess::DefaultButton).widget);
+    if (m_defaultButton != 0 && m_defaultButton != id) {
+      static_cast<QPushButton*>(m_controls.at(m_defaultButton).widget)->setDefault(false);
+    }
+    button->setDefault(true);
+    m_defaultButton = id;
+  });
+}
+
+void QtWindow::focusFirstTabStop() {
+  // Controls were created in template order, which is the tab order.
+  QWidget* first = nullptr;
+  for (QWidget* w = m_root->nextInFocusChain(); w != nullptr && w != m_root;
+       w = w->nextInFocusChain()) {
+    if (!m_root->isAncestorOf(w)) continue;
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) {
+      first = w;
+      break;
+    }
+  }
+  if (first != nullptr) first->setFocus(Qt::TabFocusReason);
+}
+
+}  // namespace brisa::qt

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "editor/app_context.h"
+#include "editor/brisa_app.h"
+#include "editor/brisa_dlg.h"
+#include "editor/build_caption.h"
+#include "editor/environment.h"
+#include "qt/dialog_widgets.h"
+#include "qt/qt_shell.h"
+#include "resources/resource_ids.h"
+#include "ui/headless_prompts.h"
+
+namespace brisa::qt {
+namespace {
+
+namespace ids = res::main_dialog;
+namespace cmd = res::command;
+
+const int kPageIds[editor::kPageCount] = {res::dialog::kButtonSetup, res::dialog::kButtonTest,
+                                          res::dialog::kAxisSetup, res::dialog::kAdvanced,
+                                          res::dialog::kKeyboard};
+
+// The application's objects as main() wires them, with prompts that only record.
+struct QtProcess {
+  editor::AppContext context;
+  QtShell shell;
+  ui::HeadlessPrompts prompts;
+  editor::StdThreadLauncher threads;
+  editor::Environment environment{shell, prompts, threads, {}};
+};
+
+class QtMainWindowTest : public ::testing::Test, protected QtProcess {
+ protected:
+  void SetUp() override {
+    shell.loadAccelerators(res::kMainAccelerators);
+    shell.setMainDialog(res::dialog::kMain);
+    dialog.Create();
+    top()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top()));
+  }
+  void TearDown() override {
+    if (shell.hasDialog(res::dialog::kMain)) shell.destroyDialog(res::dialog::kMain);
+  }
+
+  QDialog* top() const { return static_cast<QDialog*>(shell.widget(res::dialog::kMain)); }
+  QtWindow& main() const { return shell.window(res::dialog::kMain); }
+  TabBar* tabBar() const { return main().tabControl(ids::kTabControl)->bar(); }
+  std::vector<int> visiblePages() const {
+    std::vector<int> shown;
+    for (int id : kPageIds) {
+      if (shell.dialogVisible(id)) shown.push_back(id);
+    }
+    return shown;
+  }
+  void clickTab(int index) {
+    const QPoint at = index >= 0 ? tabBar()->tabRect(index).center()
+                                 : QPoint(tabBar()->width() - 3, tabBar()->height() / 2);
+    QTest::mouseClick(tabBar(), Qt::LeftButton, Qt::NoModifier, at);
+  }
+  QMenu* menu(int index) const {
+    return shell.menuBar(res::dialog::kMain)->actions().at(index)->menu();
+  }
+
+  editor::CBrisaDlg dialog{context, environment};
+};
+
+TEST_F(QtMainWindowTest, OpensWithFiveTabsInOrderAndButtonSetupShown) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < tabBar()->count(); ++i) texts.push_back(tabBar()->tabText(i).toStdString());
+  EXPECT_EQ(texts, (std::vector<std::string>{"Button Setup", "Button Test", "Axis Setup",
+                                             "Advanced", "Keyboard"}));
+  EXPECT_EQ(tabBar()->currentIndex(), 0);
+  EXPECT_EQ(visiblePages(), std::vector<int>{res::dialog::kButtonSetup});
+}
+
+TEST_F(QtMainWindowTest, ShowsNoBoardAndTheBuildInTheCaption) {
+  const struct {
+    int id;
+    const char* text;
+  } fields[] = {{ids::kVendorIdEdit, "0xFFFF"},
+                {ids::kProductIdEdit, "0xFFFF"},
+                {ids::kFirmwareVersionEdit, "0xFFFF"},
+                {ids::kBatteryLevelEdit, "N/A"}};
+  for (const auto& field : fields) {
+    auto* edit = static_cast<QLineEdit*>(main().widget(field.id));
+    EXPECT_EQ(edit->text().toStdString(), field.text) << field.id;
+    EXPECT_TRUE(edit->isReadOnly());
+  }
+  EXPECT_EQ(top()->windowTitle().toStdString(),
+            std::string("brisa x64 (built on ") + editor::BuildDate() + ")");
+  EXPECT_FALSE(top()->windowIcon().isNull());
+  EXPECT_TRUE(static_cast<QPushButton*>(main().widget(ids::kReadButton))->isDefault());
+}
+
+TEST_F(QtMainWindowTest, ATabClickSwitchesThePageAndNothingElseDoes) {
+  const struct {
+    int click;  // -1: on the strip beside the tabs
+    int shown;
+  } clicks[] = {{2, 2}, {2, 2}, {-1, 2}, {4, 4}, {1, 1}, {0, 0}};
+  for (const auto& c : clicks) {
+    clickTab(c.click);
+    EXPECT_EQ(visiblePages(), std::vector<int>{kPageIds[c.shown]}) << "click " << c.click;
+  }
+  clickTab(3);
+  EXPECT_TRUE(shell.widget(res::dialog::kAdvanced)->isAncestorOf(QApplication::focusWidget()));
+}
+
+TEST_F(QtMainWindowTest, EveryPageFillsTheSameAreaBelowTheTabs) {
+  TabControlWidget* tabs = main().tabControl(ids::kTabControl);
+  const QRect area = tabs->pageRect();
+  EXPECT_EQ(area.right(), tabs->width() - 1 - 3);
+  EXPECT_EQ(area.bottom(), tabs->height() - 1 - 2);
+  EXPECT_GT(area.top(), tabBar()->tabRect(0).bottom());
+  for (int id : kPageIds) EXPECT_EQ(shell.widget(id)->geometry(), area) << id;
+}
+
+TEST_F(QtMainWindowTest, CtrlRReachesReadWhileTheButtonIsDisabled) {
+  ASSERT_FALSE(main().widget(ids::kReadButton)->isEnabled());
+  QTest::keyClick(top(), Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(context.board.readRequest, 1u);
+  // Ctrl+U reaches Update, which refuses while its button is disabled.
+  QTest::keyClick(top(), Qt::Key_U, Qt::ControlModifier);
+  EXPECT_EQ(context.board.writeRequest, 0u);
+}
+
+TEST_F(QtMainWindowTest, ConfigurationMenuItemsFollowUpdate) {
+  for (const bool update : {false, true, false}) {
+    main().setEnabled(ids::kReadButton, true);
+    main().setEnabled(ids::kUpdateButton, update);
+    for (int popup = 0; popup < 2; ++popup) {
+      menu(popup)->popup(top()->mapToGlobal(QPoint(0, 0)));
+      for (QAction* action : menu(popup)->actions()) {
+        if (action->isSeparator()) continue;
+        const bool exit = action->text() == "&Exit";
+        EXPECT_EQ(action->isEnabled(), exit || update) << action->text().toStdString();
+      }
+      menu(popup)->hide();
+    }
+  }
+}
+
+TEST_F(QtMainWindowTest, EnterOnAPageNeverClicksRead) {
+  main().setEnabled(ids::kReadButton, true);
+  clickTab(3);
+  QWidget* edit = shell.window(res::dialog::kAdvanced).widget(res::advanced::kDebounceEdit);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(context.board.readRequest, 0u);
+  // In the main window's own fields Enter clicks the default button.
+  QWidget* vendor = main().widget(ids::kVendorIdEdit);
+  vendor->setFocus();
+  QTest::keyClick(vendor, Qt::Key_Return);
+  EXPECT_EQ(context.board.readRequest, 1u);
+}
+
+TEST_F(QtMainWindowTest, AWorkerThreadsCallsRunOnTheGuiThread) {
+  std::string seen;
+  std::thread worker([&] {
+    shell.window(res::dialog::kAdvanced).appendText(res::advanced::kLogEdit, "line 1\r\n");
+    seen = shell.window(res::dialog::kAdvanced).text(res::advanced::kLogEdit);
+  });
+  while (!QTest::qWaitFor([&] { return !seen.empty(); }, 10)) {
+  }
+  worker.join();
+  EXPECT_EQ(seen, "line 1\r\n");
+}
+
+TEST_F(QtMainWindowTest, Screenshots) {
+  const QString dir = QStringLiteral(BRISA_SCREENSHOT_DIR);
+  ASSERT_TRUE(QDir().mkpath(dir));
+  const char* names[editor::kPageCount] = {"button_setup", "button_test", "axis_setup", "advanced",
+                                           "keyboard"};
+  ASSERT_TRUE(top()->grab().save(dir + "/main_window.png"));
+  for (int i = 0; i < editor::kPageCount; ++i) {
+    clickTab(i);
+    QApplication::processEvents();
+    const QString name = QString::fromUtf8(names[i]);
+    ASSERT_TRUE(top()->grab().save(dir + "/main_window_" + name + ".png"));
+    ASSERT_TRUE(shell.widget(kPageIds[i])->grab().save(dir + "/page_" + name + ".png"));
+  }
+}
+
+// The whole life through the application object: the modal run, the closing rule, the end.
+TEST(QtApplication, ClosingWaitsForAPendingWrite) {
+  QtProcess process;
+  editor::CBrisaApp app(process.context, process.environment);
+  bool refused = false;
+  QTimer::singleShot(0, [&] {
+    auto* top = static_cast<QDialog*>(process.shell.widget(res::dialog::kMain));
+    process.context.board.writeRequest = 1;
+    QTest::keyClick(top, Qt::Key_Escape);
+    top->close();  // the close box
+    process.shell.window(res::dialog::kMain).widget(ids::kTabControl);
+    QTest::keyClick(process.shell.widget(res::dialog::kButtonSetup), Qt::Key_Escape);
+    refused = top->isVisible();
+    process.context.board.writeRequest = 0;  // the write has been sent
+    QTest::keyClick(top, Qt::Key_Escape);
+  });
+  // Ends the run should the dialog stay open, so a failure cannot hang the suite.
+  QTimer::singleShot(10000, [&] {
+    if (process.shell.hasDialog(res::dialog::kMain)) {
+      process.context.board.writeRequest = 0;
+      process.shell.endDialog(res::dialog::kMain, -1);
+    }
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_TRUE(refused);
+  EXPECT_FALSE(process.shell.hasDialog(res::dialog::kMain));
+}
+
+}  // namespace
+}  // namespace brisa::qt
