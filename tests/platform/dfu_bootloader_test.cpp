@@ -232,6 +232,18 @@ TEST(DfuBootloader, StatusFaultsStallOrAnswerShort) {
   EXPECT_EQ(host.getStatus().result, 6) << "once";
 }
 
+TEST(DfuBootloader, WorkCanBeMadeToFailWithAStatus) {
+  DfuHost host;
+  host.bootloader->faults().requests.push_back(
+      {.bRequest = kDfuDnload, .action = FaultAction::kError, .status = kErrErase});
+  const auto failed = host.command(kDfuseErasePage, kFlash);
+  EXPECT_EQ(failed.state, kDfuError);
+  EXPECT_EQ(failed.status, kErrErase);
+  EXPECT_EQ(host.bootloader->flash().eraseCount(kFlash), 0u);
+  host.request(kDfuClrStatus);
+  EXPECT_EQ(host.command(kDfuseErasePage, kFlash).status, kStatusOk) << "once";
+}
+
 TEST(DfuBootloader, StuckStateIsReportedForever) {
   DfuHost host;
   host.bootloader->faults().stuckState = kDfuDnbusy;

@@ -153,6 +153,18 @@ TEST(UsbSim, OddFunctionalDescriptorsParseAsLibusbParsesThem) {
   }
 }
 
+TEST(UsbSim, AMalformedConfigurationIsRefusedAndTheOthersStillRead) {
+  BootloaderSpec spec;
+  spec.configurations.push_back(spec.configurations.front());
+  DfuHost host(spec);
+  host.bootloader->faults().malformedConfigs = {1};
+  UsbDevice* device = host.usb.getDevice(host.handle);
+  UsbConfigDescriptor c;
+  EXPECT_EQ(host.usb.getConfigDescriptor(device, 0, c), kUsbSuccess);
+  EXPECT_EQ(host.usb.getConfigDescriptor(device, 1, c), kUsbErrorIo);
+  EXPECT_EQ(host.usb.getConfigDescriptor(device, 2, c), kUsbErrorNotFound);
+}
+
 TEST(UsbSim, ParserReadsSeveralInterfacesAndEndpointsAsLibusbDoes) {
   const Bytes raw = {9, 2,    50,   0,    2, 1,    0,  0x80, 50,  // configuration, 2 interfaces
                      5, 0x24, 1,    2,    3,  // class-specific, before the first interface

@@ -47,11 +47,48 @@ DfuseBootloader::DfuseBootloader(BootloaderSpec spec)
   addressPointer_ = flash_.start();
 }
 
+bool DfuseBootloader::present() const {
+  std::lock_guard lock(mutex_);
+  return present_;
+}
+
+unsigned DfuseBootloader::connection() const {
+  std::lock_guard lock(mutex_);
+  return connection_;
+}
+
+std::uint8_t DfuseBootloader::state() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+std::uint8_t DfuseBootloader::status() const {
+  std::lock_guard lock(mutex_);
+  return status_;
+}
+
+std::uint32_t DfuseBootloader::addressPointer() const {
+  std::lock_guard lock(mutex_);
+  return addressPointer_;
+}
+
+std::uint8_t DfuseBootloader::alternateSetting() const {
+  std::lock_guard lock(mutex_);
+  return alternateSetting_;
+}
+
+bool DfuseBootloader::manifested() const {
+  std::lock_guard lock(mutex_);
+  return manifested_;
+}
+
 void DfuseBootloader::unplug() {
+  std::lock_guard lock(mutex_);
   present_ = false;
 }
 
 void DfuseBootloader::plug() {
+  std::lock_guard lock(mutex_);
   if (present_) return;
   present_ = true;
   ++connection_;
@@ -63,12 +100,14 @@ void DfuseBootloader::plug() {
 }
 
 void DfuseBootloader::forceState(std::uint8_t state, std::uint8_t status) {
+  std::lock_guard lock(mutex_);
   state_ = state;
   status_ = status;
   pending_ = Pending::kNone;
 }
 
 UsbOutcome DfuseBootloader::open() {
+  std::lock_guard lock(mutex_);
   if (!present_) return UsbOutcome::kGone;
   return faults_.open.value_or(UsbOutcome::kOk);
 }
@@ -81,6 +120,7 @@ bool DfuseBootloader::isDfuInterface(std::uint16_t wIndex) const {
 }
 
 UsbOutcome DfuseBootloader::claimInterface(std::uint8_t interfaceNumber) {
+  std::lock_guard lock(mutex_);
   if (!present_) return UsbOutcome::kGone;
   if (faults_.claim) return *faults_.claim;
   return isDfuInterface(interfaceNumber) ? UsbOutcome::kOk : UsbOutcome::kNotFound;
@@ -88,6 +128,7 @@ UsbOutcome DfuseBootloader::claimInterface(std::uint8_t interfaceNumber) {
 
 UsbOutcome DfuseBootloader::setInterface(std::uint8_t interfaceNumber,
                                          std::uint8_t alternateSetting) {
+  std::lock_guard lock(mutex_);
   if (!present_) return UsbOutcome::kGone;
   if (faults_.setInterface) return *faults_.setInterface;
   if (!isDfuInterface(interfaceNumber) ||
@@ -117,6 +158,7 @@ std::optional<RequestFault> DfuseBootloader::takeFault(const UsbSetup& setup) {
 }
 
 UsbReply DfuseBootloader::control(const UsbSetup& setup, std::span<std::uint8_t> data) {
+  std::lock_guard lock(mutex_);
   if (!present_) return {UsbOutcome::kGone, 0};
   data = data.first(std::min<std::size_t>(data.size(), setup.wLength));
   const std::optional<RequestFault> fault = takeFault(setup);
@@ -127,8 +169,13 @@ UsbReply DfuseBootloader::control(const UsbSetup& setup, std::span<std::uint8_t>
     case FaultAction::kTimeout:
       return {UsbOutcome::kTimeout, 0};
     case FaultAction::kVanish:
-      unplug();
+      present_ = false;
       return {UsbOutcome::kGone, 0};
+    case FaultAction::kError: {
+      const UsbReply reply = answer(setup, data);
+      if (reply.outcome == UsbOutcome::kOk) failWork_ = fault->status;
+      return reply;
+    }
     case FaultAction::kShort: {
       UsbReply reply = answer(setup, data);
       if (reply.outcome == UsbOutcome::kOk)
@@ -166,7 +213,7 @@ UsbReply DfuseBootloader::standardRequest(const UsbSetup& setup, std::span<std::
         return config.empty() ? stall() : send(config);
       }
       case kUsbDescriptorTypeString: {
-        const auto text = stringDescriptor(index);
+        const auto text = stringLocked(index);
         return text ? send(*text) : stall();
       }
       case kUsbDescriptorTypeDfuFunctional:
@@ -318,7 +365,9 @@ std::uint32_t DfuseBootloader::pendingPollMs() const {
 
 void DfuseBootloader::runPending() {
   std::uint8_t result = kStatusOk;
-  switch (pending_) {
+  // Work that is made to fail leaves the flash and the address pointer alone.
+  const Pending work = failWork_ ? Pending::kNone : pending_;
+  switch (work) {
     case Pending::kSetAddress:
       if (flash_.contains(pendingAddress_)) {
         addressPointer_ = pendingAddress_;
@@ -339,6 +388,10 @@ void DfuseBootloader::runPending() {
       break;
   }
   pending_ = Pending::kNone;
+  if (failWork_) {
+    result = *failWork_;
+    failWork_.reset();
+  }
   state_ = result == kStatusOk ? kDfuDnloadIdle : kDfuError;
   status_ = result;
 }

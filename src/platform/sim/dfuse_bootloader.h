@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,7 @@ enum class FaultAction {
   kShort,    // answered normally, then cut to shortLength bytes
   kTimeout,  // no answer, nothing changes
   kVanish,   // the device leaves the bus instead of answering
+  kError,    // accepted, but the work it starts ends in dfuERROR with `status`
 };
 
 // A fault that hits matching requests: after `skip` of them have passed, the next `count`.
@@ -150,6 +153,7 @@ struct RequestFault {
   unsigned count = 1;
   FaultAction action = FaultAction::kStall;
   std::uint16_t shortLength = 0;
+  std::uint8_t status = kErrProg;
 };
 
 // Faults that tests switch on and off at any time.
@@ -163,6 +167,8 @@ struct BootloaderFaults {
   // or stalled when nullopt.
   std::map<std::uint8_t, std::optional<std::vector<std::uint8_t>>> strings;
   std::vector<RequestFault> requests;
+  // Configurations (by index) whose descriptor comes out malformed, so libusb refuses it.
+  std::set<std::uint8_t> malformedConfigs;
 };
 
 // A DfuSe bootloader: descriptors, the DFU 1.1 state machine with the DfuSe commands, and its
@@ -175,8 +181,8 @@ class DfuseBootloader final : public UsbDeviceModel {
   explicit DfuseBootloader(BootloaderSpec spec = {});
 
   // UsbDeviceModel
-  bool present() const override { return present_; }
-  unsigned connection() const override { return connection_; }
+  bool present() const override;
+  unsigned connection() const override;
   std::uint8_t busNumber() const override { return spec_.busNumber; }
   std::uint8_t deviceAddress() const override { return spec_.deviceAddress; }
   std::vector<std::uint8_t> deviceDescriptor() const override;
@@ -185,6 +191,9 @@ class DfuseBootloader final : public UsbDeviceModel {
   UsbOutcome claimInterface(std::uint8_t interfaceNumber) override;
   UsbOutcome setInterface(std::uint8_t interfaceNumber, std::uint8_t alternateSetting) override;
   UsbReply control(const UsbSetup& setup, std::span<std::uint8_t> data) override;
+
+  // Tests may call these from any thread while a host runs; the fault settings and the flash
+  // are meant to be changed and inspected while no request is under way.
 
   // The device leaves the bus; plugging it in again restarts the bootloader in dfuIDLE with
   // its flash as it was.
@@ -196,14 +205,14 @@ class DfuseBootloader final : public UsbDeviceModel {
   DfuseFlash& flash() { return flash_; }
   const DfuseFlash& flash() const { return flash_; }
 
-  std::uint8_t state() const { return state_; }
-  std::uint8_t status() const { return status_; }
+  std::uint8_t state() const;
+  std::uint8_t status() const;
   // Puts the bootloader in a state, as a host may find it (e.g. dfuERROR after a failed run).
   void forceState(std::uint8_t state, std::uint8_t status = kStatusOk);
-  std::uint32_t addressPointer() const { return addressPointer_; }
-  std::uint8_t alternateSetting() const { return alternateSetting_; }
+  std::uint32_t addressPointer() const;
+  std::uint8_t alternateSetting() const;
   // Whether a manifestation (zero-length download) has run.
-  bool manifested() const { return manifested_; }
+  bool manifested() const;
 
   // String descriptor `index` as the device sends it; nullopt when it stalls.
   std::optional<std::vector<std::uint8_t>> stringDescriptor(std::uint8_t index) const;
@@ -211,6 +220,7 @@ class DfuseBootloader final : public UsbDeviceModel {
  private:
   enum class Pending { kNone, kSetAddress, kErase, kMassErase, kWrite };
 
+  std::optional<std::vector<std::uint8_t>> stringLocked(std::uint8_t index) const;
   std::optional<RequestFault> takeFault(const UsbSetup& setup);
   UsbReply answer(const UsbSetup& setup, std::span<std::uint8_t> data);
   UsbReply standardRequest(const UsbSetup& setup, std::span<std::uint8_t> data);
@@ -224,6 +234,7 @@ class DfuseBootloader final : public UsbDeviceModel {
   bool isDfuInterface(std::uint16_t wIndex) const;
   std::uint16_t blockSize() const;
 
+  mutable std::mutex mutex_;
   BootloaderSpec spec_;
   BootloaderFaults faults_;
   DfuseFlash flash_;
@@ -237,6 +248,7 @@ class DfuseBootloader final : public UsbDeviceModel {
   Pending pending_ = Pending::kNone;
   std::uint32_t pendingAddress_ = 0;
   std::vector<std::uint8_t> pendingData_;
+  std::optional<std::uint8_t> failWork_;  // set by a kError fault for the next piece of work
 };
 
 }  // namespace brisa::platform::sim

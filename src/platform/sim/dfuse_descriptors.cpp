@@ -72,6 +72,7 @@ std::vector<std::uint8_t> DfuseBootloader::deviceDescriptor() const {
 }
 
 std::vector<std::uint8_t> DfuseBootloader::configDescriptor(std::uint8_t index) const {
+  std::lock_guard lock(mutex_);
   if (index >= spec_.configurations.size()) return {};
   const std::vector<std::uint8_t> functional =
       spec_.functionalBytes.value_or(spec_.functional.bytes());
@@ -113,11 +114,17 @@ std::vector<std::uint8_t> DfuseBootloader::configDescriptor(std::uint8_t index) 
   }
   out[2] = static_cast<std::uint8_t>(out.size() & 0xFF);
   out[3] = static_cast<std::uint8_t>(out.size() >> 8);
+  if (faults_.malformedConfigs.count(index) != 0) out[0] = 4;  // a header shorter than 9 bytes
   return out;
 }
 
 std::optional<std::vector<std::uint8_t>> DfuseBootloader::stringDescriptor(
     std::uint8_t index) const {
+  std::lock_guard lock(mutex_);
+  return stringLocked(index);
+}
+
+std::optional<std::vector<std::uint8_t>> DfuseBootloader::stringLocked(std::uint8_t index) const {
   if (auto it = faults_.strings.find(index); it != faults_.strings.end()) return it->second;
   if (index == 0) {
     std::vector<std::uint8_t> out{static_cast<std::uint8_t>(2 + 2 * spec_.languages.size()),

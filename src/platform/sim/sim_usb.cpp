@@ -20,13 +20,35 @@ struct SimUsb::Handle : UsbDeviceHandle {
 SimUsb::SimUsb() = default;
 SimUsb::~SimUsb() = default;
 
+void SimUsb::failInit(int code) {
+  std::lock_guard lock(mutex_);
+  initResult_ = code;
+}
+
+void SimUsb::onTimeout(std::function<void(unsigned)> hook) {
+  std::lock_guard lock(mutex_);
+  timeoutHook_ = std::move(hook);
+}
+
+std::vector<UsbTransfer> SimUsb::transfers() const {
+  std::lock_guard lock(mutex_);
+  return transfers_;
+}
+
+void SimUsb::clearTransfers() {
+  std::lock_guard lock(mutex_);
+  transfers_.clear();
+}
+
 void SimUsb::attach(std::shared_ptr<UsbDeviceModel> model) {
+  std::lock_guard lock(mutex_);
   auto device = std::make_unique<Device>();
   device->model = std::move(model);
   devices_.push_back(std::move(device));
 }
 
 int SimUsb::init() {
+  std::lock_guard lock(mutex_);
   if (initResult_ == kUsbSuccess) initialised_ = true;
   return initResult_;
 }
@@ -38,14 +60,13 @@ SimUsb::Handle& SimUsb::handle(UsbDeviceHandle* handle) {
   return *static_cast<Handle*>(handle);
 }
 
-int SimUsb::error(UsbOutcome outcome, unsigned timeoutMs) {
+int SimUsb::error(UsbOutcome outcome) {
   switch (outcome) {
     case UsbOutcome::kOk:
       return kUsbSuccess;
     case UsbOutcome::kStall:
       return kUsbErrorPipe;
     case UsbOutcome::kTimeout:
-      if (timeoutHook_) timeoutHook_(timeoutMs);
       return kUsbErrorTimeout;
     case UsbOutcome::kGone:
       return kUsbErrorNoDevice;
@@ -60,6 +81,7 @@ int SimUsb::error(UsbOutcome outcome, unsigned timeoutMs) {
 }
 
 UsbDeviceHandle* SimUsb::openDeviceWithVidPid(std::uint16_t vendorId, std::uint16_t productId) {
+  std::lock_guard lock(mutex_);
   if (!initialised_) return nullptr;
   for (const auto& candidate : devices_) {
     if (!candidate->model->present()) continue;
@@ -81,6 +103,7 @@ UsbDeviceHandle* SimUsb::openDeviceWithVidPid(std::uint16_t vendorId, std::uint1
 }
 
 void SimUsb::close(UsbDeviceHandle* closing) {
+  std::lock_guard lock(mutex_);
   if (closing == nullptr) return;
   auto it = std::find_if(handles_.begin(), handles_.end(),
                          [&](const auto& h) { return h.get() == closing; });
@@ -94,17 +117,20 @@ UsbDevice* SimUsb::getDevice(UsbDeviceHandle* opened) {
 }
 
 UsbDevice* SimUsb::refDevice(UsbDevice* counted) {
+  std::lock_guard lock(mutex_);
   ++device(counted).references;
   return counted;
 }
 
 void SimUsb::unrefDevice(UsbDevice* counted) {
+  std::lock_guard lock(mutex_);
   // Devices stay allocated for the life of the simulation, so a count that goes wrong shows
   // in referenceCount() instead of as a crash.
   --device(counted).references;
 }
 
 int SimUsb::referenceCount(const UsbDeviceModel& model) const {
+  std::lock_guard lock(mutex_);
   for (const auto& d : devices_) {
     if (d->model.get() == &model) return d->references;
   }
@@ -140,6 +166,7 @@ std::uint8_t SimUsb::getDeviceAddress(UsbDevice* located) {
 }
 
 int SimUsb::claimInterface(UsbDeviceHandle* opened, int interfaceNumber) {
+  std::lock_guard lock(mutex_);
   Handle& h = handle(opened);
   if (interfaceNumber < 0 || interfaceNumber > 0xFF) return kUsbErrorInvalidParam;
   UsbDeviceModel& model = *h.device->model;
@@ -150,11 +177,12 @@ int SimUsb::claimInterface(UsbDeviceHandle* opened, int interfaceNumber) {
   }
   const UsbOutcome outcome = model.claimInterface(static_cast<std::uint8_t>(interfaceNumber));
   if (outcome == UsbOutcome::kOk) h.claimed.push_back(interfaceNumber);
-  return error(outcome, 0);
+  return error(outcome);
 }
 
 int SimUsb::setInterfaceAltSetting(UsbDeviceHandle* opened, int interfaceNumber,
                                    int alternateSetting) {
+  std::lock_guard lock(mutex_);
   Handle& h = handle(opened);
   if (interfaceNumber < 0 || interfaceNumber > 0xFF || alternateSetting < 0 ||
       alternateSetting > 0xFF) {
@@ -166,13 +194,13 @@ int SimUsb::setInterfaceAltSetting(UsbDeviceHandle* opened, int interfaceNumber,
     return kUsbErrorNotFound;
   }
   return error(model.setInterface(static_cast<std::uint8_t>(interfaceNumber),
-                                  static_cast<std::uint8_t>(alternateSetting)),
-               0);
+                                  static_cast<std::uint8_t>(alternateSetting)));
 }
 
 int SimUsb::controlTransfer(UsbDeviceHandle* opened, std::uint8_t requestType, std::uint8_t request,
                             std::uint16_t value, std::uint16_t index, std::uint8_t* data,
                             std::uint16_t length, unsigned timeoutMs) {
+  std::unique_lock lock(mutex_);
   Handle& h = handle(opened);
   UsbTransfer record{requestType, request, value, index, length, timeoutMs, {}, 0};
   const UsbSetup setup{requestType, request, value, index, length};
@@ -188,8 +216,8 @@ int SimUsb::controlTransfer(UsbDeviceHandle* opened, std::uint8_t requestType, s
     result = kUsbErrorInvalidParam;
   } else {
     const UsbReply reply = model.control(setup, buffer);
-    result = reply.outcome == UsbOutcome::kOk ? static_cast<int>(reply.length)
-                                              : error(reply.outcome, timeoutMs);
+    result =
+        reply.outcome == UsbOutcome::kOk ? static_cast<int>(reply.length) : error(reply.outcome);
     if (result > 0 && setup.deviceToHost()) {
       std::copy_n(buffer.begin(), result, data);
       record.data.assign(buffer.begin(), buffer.begin() + result);
@@ -197,6 +225,10 @@ int SimUsb::controlTransfer(UsbDeviceHandle* opened, std::uint8_t requestType, s
   }
   record.result = result;
   transfers_.push_back(std::move(record));
+  // The hook may move a simulated clock that other threads wait on: call it unlocked.
+  const std::function<void(unsigned)> hook = result == kUsbErrorTimeout ? timeoutHook_ : nullptr;
+  lock.unlock();
+  if (hook) hook(timeoutMs);
   return result;
 }
 

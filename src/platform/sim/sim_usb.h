@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/sim/usb_device_model.h"
@@ -35,13 +36,13 @@ class SimUsb final : public Usb {
   void attach(std::shared_ptr<UsbDeviceModel> model);
 
   // Fault: libusb_init fails with this code.
-  void failInit(int code) { initResult_ = code; }
+  void failInit(int code);
   // Called with the time-out of every transfer that times out, so a simulated clock can move
   // on by it.
-  void onTimeout(std::function<void(unsigned)> hook) { timeoutHook_ = std::move(hook); }
+  void onTimeout(std::function<void(unsigned)> hook);
 
-  const std::vector<UsbTransfer>& transfers() const { return transfers_; }
-  void clearTransfers() { transfers_.clear(); }
+  std::vector<UsbTransfer> transfers() const;
+  void clearTransfers();
   // References held on the device of a model (the open handle holds one), and handles open.
   int referenceCount(const UsbDeviceModel& model) const;
   int openHandleCount() const;
@@ -70,8 +71,10 @@ class SimUsb final : public Usb {
 
   Device& device(UsbDevice* device);
   Handle& handle(UsbDeviceHandle* handle);
-  int error(UsbOutcome outcome, unsigned timeoutMs);
+  static int error(UsbOutcome outcome);
 
+  // libusb may be called from several threads; so may this.
+  mutable std::mutex mutex_;
   int initResult_ = kUsbSuccess;
   bool initialised_ = false;
   std::function<void(unsigned)> timeoutHook_;
