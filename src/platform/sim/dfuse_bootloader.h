@@ -167,7 +167,9 @@ struct BootloaderFaults {
   // or stalled when nullopt.
   std::map<std::uint8_t, std::optional<std::vector<std::uint8_t>>> strings;
   std::vector<RequestFault> requests;
-  // Configurations (by index) whose descriptor comes out malformed, so libusb refuses it.
+  // Configurations (by index) whose descriptor comes out malformed, so reading it fails with
+  // kUsbErrorIo, as on a system where libusb asks the device for it. (Linux libusb would not
+  // list such a device at all: use this fault in-process only.)
   std::set<std::uint8_t> malformedConfigs;
 };
 

@@ -23,8 +23,8 @@ class DfuseFlash {
  public:
   enum class Result { kOk, kOutside, kNotErasable, kNotWritable, kNotErased };
 
-  // The segments are laid out back to back in the order given; `erased` chooses whether the
-  // flash starts blank (0xFF, writable at once) or holds an old image that must be erased.
+  // Each segment lies at its own start address; `erased` chooses whether the flash starts
+  // blank (0xFF, writable at once) or holds an old image that must be erased first.
   explicit DfuseFlash(std::vector<FlashSegment> segments, bool erased = false);
 
   Result erasePage(std::uint32_t address);  // the page holding the address
