@@ -62,6 +62,11 @@ TEST_F(ConfigFileStoreTest, FolderThatCannotBeWrittenRefusesBeforeTouchingTarget
   EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+TEST_F(ConfigFileStoreTest, FolderThatRefusesNewFilesEvenToRoot) {
+  AtomicFileWriter writer("/proc/brisa-config.bin");
+  EXPECT_FALSE(writer.Open());
+}
+
 TEST_F(ConfigFileStoreTest, MissingFolderCannotBeCreated) {
   AtomicFileWriter writer(dir_ / "no-such-folder" / "pad.bin");
   EXPECT_FALSE(writer.Open());
