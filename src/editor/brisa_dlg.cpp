@@ -46,7 +46,12 @@ void CBrisaDlg::QueryReportOffset() {
 }
 
 void CBrisaDlg::InitUsbContext() {
-  // TODO(firmware upgrade): initialise the USB library context once; a failure leaves it unset.
+  // Once per process; a library that does not start is not reported, it only leaves the
+  // bootloader unopenable.
+  if (m_context.dfu.pUsbContext != nullptr || m_environment.usb == nullptr) return;
+  if (m_environment.usb->init() == platform::kUsbSuccess) {
+    m_context.dfu.pUsbContext = m_environment.usb;
+  }
 }
 
 int CBrisaDlg::DoModal() {

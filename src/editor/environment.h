@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "editor/thread_launcher.h"
+#include "platform/usb.h"
 #include "ui/prompts.h"
 #include "ui/shell.h"
 
@@ -21,6 +22,8 @@ struct Environment {
   ui::Prompts& prompts;
   ThreadLauncher& threads;
   WorkerProcs workers;
+  // The USB library for the firmware upgrade; null where there is none.
+  platform::Usb* usb = nullptr;
 };
 
 }  // namespace brisa::editor

@@ -7,6 +7,7 @@
 #include "editor/brisa_dlg.h"
 #include "editor/environment.h"
 #include "editor/thread_launcher.h"
+#include "platform/sim/sim_usb.h"
 #include "ui/headless_prompts.h"
 #include "ui/headless_shell.h"
 
@@ -31,12 +32,14 @@ struct HeadlessProcess {
     environment.workers.ReadThreadProc = [this] { started.push_back("read"); };
     environment.workers.DfuThreadProc = [this] { started.push_back("dfu"); };
     environment.workers.WriteThreadProc = [this] { started.push_back("write"); };
+    environment.usb = &usb;
   }
 
   AppContext context;
   ui::HeadlessShell shell;
   ui::HeadlessPrompts prompts;
   ScriptedLauncher launcher;
+  platform::sim::SimUsb usb;
   Environment environment{shell, prompts, launcher, {}};
   std::vector<std::string> started;
 };

@@ -57,6 +57,21 @@ TEST(MainDialogConstruction, PublishesItselfBeforeAnyWindowExists) {
   EXPECT_EQ(dialog.m_batteryLevel, "N/A");
 }
 
+TEST(MainDialogConstruction, StartsTheUsbLibraryOnceAndToleratesItsFailure) {
+  HeadlessProcess process;
+  process.usb.failInit(platform::kUsbErrorNoMem);
+  {
+    CBrisaDlg dialog(process.context, process.environment);
+    EXPECT_EQ(process.context.dfu.pUsbContext, nullptr);
+    EXPECT_EQ(process.context.pMainDlg, &dialog);
+  }
+  EXPECT_TRUE(process.prompts.messages().empty());
+
+  HeadlessProcess working;
+  CBrisaDlg dialog(working.context, working.environment);
+  EXPECT_EQ(working.context.dfu.pUsbContext, &working.usb);
+}
+
 TEST_F(MainDialogTest, StartsWithNoBoardShownAndButtonSetupInFront) {
   EXPECT_EQ(main().text(ids::kVendorIdEdit), "0xFFFF");
   EXPECT_EQ(main().text(ids::kProductIdEdit), "0xFFFF");
