@@ -1,6 +1,8 @@
 #include "qt/qt_shell.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -23,6 +25,33 @@ QKeySequence ToKeySequence(const res::Accelerator& accelerator) {
   if (accelerator.modifiers & res::modifier::kAlt) modifiers |= Qt::AltModifier;
   return QKeySequence(modifiers | (Qt::Key_A + (accelerator.key - 'A')));
 }
+
+// Keeps a focused edit from claiming an accelerator's keys for itself (Qt edits on X11 take
+// Ctrl+U to clear their line): inside the main window the accelerators come first, wherever
+// the focus is.
+class AcceleratorGuard final : public QObject {
+ public:
+  AcceleratorGuard(QWidget* mainWindow, std::vector<QKeySequence> keys)
+      : m_mainWindow(mainWindow), m_keys(std::move(keys)) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != m_mainWindow) return false;
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QKeySequence& key : m_keys) {
+      if (key == pressed) {
+        event->ignore();  // not overridden: the shortcut runs
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  QWidget* m_mainWindow;
+  std::vector<QKeySequence> m_keys;
+};
 
 }  // namespace
 
@@ -115,6 +144,7 @@ void QtShell::destroyDialog(int dialogId) {
   if (dialogId == m_mainDialog) {
     for (QShortcut* shortcut : m_shortcuts) delete shortcut;
     m_shortcuts.clear();
+    m_acceleratorGuard.reset();
   }
   m_dialogs.erase(dialogId);
   if (topLevel) {
@@ -198,9 +228,16 @@ bool QtShell::loadAccelerators(int tableId) {
 void QtShell::bindAccelerators() {
   for (QShortcut* shortcut : m_shortcuts) delete shortcut;
   m_shortcuts.clear();
+  m_acceleratorGuard.reset();
   if (!m_acceleratorTable) return;
   Dialog& main = find(m_mainDialog);
   ui::DialogEvents* events = main.events;
+  std::vector<QKeySequence> keys;
+  for (const res::Accelerator& accelerator : res::GetAcceleratorTable(*m_acceleratorTable)) {
+    keys.push_back(ToKeySequence(accelerator));
+  }
+  m_acceleratorGuard = std::make_unique<AcceleratorGuard>(main.widget, keys);
+  QCoreApplication::instance()->installEventFilter(m_acceleratorGuard.get());
   for (const res::Accelerator& accelerator : res::GetAcceleratorTable(*m_acceleratorTable)) {
     // Anywhere in the main window, its pages included.
     auto* shortcut = new QShortcut(ToKeySequence(accelerator), main.widget);

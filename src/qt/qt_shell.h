@@ -72,6 +72,7 @@ class QtShell final : public ui::Shell {
   int m_mainDialog = 0;
   std::optional<int> m_acceleratorTable;
   std::vector<QShortcut*> m_shortcuts;
+  std::unique_ptr<QObject> m_acceleratorGuard;
 };
 
 }  // namespace brisa::qt

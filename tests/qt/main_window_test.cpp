@@ -135,6 +135,19 @@ TEST_F(QtMainWindowTest, CtrlRReachesReadWhileTheButtonIsDisabled) {
   EXPECT_EQ(context.board.writeRequest, 0u);
 }
 
+TEST_F(QtMainWindowTest, AcceleratorsWinOverAnEditsOwnKeys) {
+  clickTab(4);
+  auto* edit = static_cast<QLineEdit*>(
+      shell.window(res::dialog::kKeyboard).widget(res::keyboard::KeyEdit(0)));
+  edit->setFocus();
+  QTest::keyClicks(edit, "0x04");
+  // Ctrl+U would clear the line in a Qt edit; here it is the Update accelerator.
+  QTest::keyClick(edit, Qt::Key_U, Qt::ControlModifier);
+  EXPECT_EQ(edit->text().toStdString(), "0x04");
+  QTest::keyClick(edit, Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(context.board.readRequest, 1u);
+}
+
 TEST_F(QtMainWindowTest, ConfigurationMenuItemsFollowUpdate) {
   for (const bool update : {false, true, false}) {
     main().setEnabled(ids::kReadButton, true);
