@@ -64,8 +64,10 @@ int CBrisaDlg::DoModal() {
 
 void CBrisaDlg::Create() {
   m_window = &m_environment.shell.createDialog(res::dialog::kMain, *this);
-  OnInitDialog();
+  // TRUE from the initialisation: the first enabled tab stop takes the focus.
+  const bool focusFirst = OnInitDialog();
   m_environment.shell.showDialog(res::dialog::kMain, true);
+  if (focusFirst) m_environment.shell.focusDialog(res::dialog::kMain);
 }
 
 ui::Window& CBrisaDlg::window() const {

@@ -85,6 +85,8 @@ TEST_F(MainDialogTest, StartsWithNoBoardShownAndButtonSetupInFront) {
   EXPECT_EQ(shell.focusedTabItem(res::dialog::kMain, ids::kTabControl), 0);
   EXPECT_EQ(shell.timerPeriod(res::dialog::kMain, kTimerId), 5);
   EXPECT_EQ(main().defaultButton(), ids::kReadButton);
+  // "Update" comes first in the tab order but is disabled.
+  EXPECT_EQ(main().focusedId(), ids::kDeviceCombo);
   for (int id : {ids::kReadButton, ids::kUpdateButton, ids::kSetDefaultsButton}) {
     EXPECT_FALSE(main().enabled(id)) << id;
   }
