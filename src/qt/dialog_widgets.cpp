@@ -7,9 +7,9 @@
 
 namespace brisa::qt {
 
-TopLevelDialog::TopLevelDialog(ui::DialogEvents& events)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+TopLevelDialog::TopLevelDialog(ui::DialogEvents& events, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_events(events) {}
 
 void TopLevelDialog::reject() {

@@ -13,7 +13,8 @@ namespace brisa::qt {
 // A top-level dialog: Esc and the close box go to its handlers, which decide whether it ends.
 class TopLevelDialog final : public QDialog {
  public:
-  explicit TopLevelDialog(ui::DialogEvents& events);
+  // An owned dialog stays above its owner and is centred over it.
+  TopLevelDialog(ui::DialogEvents& events, QWidget* owner);
   void reject() override;
 
  private:

@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
+#include <algorithm>
 #include <stdexcept>
 
 #include "qt/dialog_units.h"
@@ -58,10 +59,13 @@ class AcceleratorGuard final : public QObject {
 QtShell::QtShell() = default;
 
 QtShell::~QtShell() {
-  while (!m_dialogs.empty()) {
-    auto it = m_dialogs.begin();
-    while (it->second.parentDialogId != 0) it = m_dialogs.find(it->second.parentDialogId);
-    destroyDialog(it->first);
+  // The outermost widgets take what they hold along.
+  for (;;) {
+    const auto outer = std::find_if(m_dialogs.begin(), m_dialogs.end(), [](const auto& entry) {
+      return entry.second.widget->parentWidget() == nullptr;
+    });
+    if (outer == m_dialogs.end()) break;
+    destroyDialog(outer->first);
   }
 }
 
@@ -97,7 +101,10 @@ ui::Window& QtShell::createDialog(int dialogId, ui::DialogEvents& events, int pa
     dialog.window = std::make_unique<QtWindow>(tmpl, page, page, units, m_ui, events);
     tabs->layoutChildren();
   } else {
-    auto* top = new TopLevelDialog(events);
+    // Dialogs other than the main window belong to it (the key-code selector).
+    QWidget* owner =
+        dialogId != m_mainDialog && hasDialog(m_mainDialog) ? find(m_mainDialog).widget : nullptr;
+    auto* top = new TopLevelDialog(events, owner);
     top->setFont(font);
     top->setWindowTitle(QString::fromStdString(tmpl.caption));
     int menuHeight = 0;
@@ -138,8 +145,15 @@ void QtShell::destroyDialog(int dialogId) {
   Dialog& dialog = find(dialogId);
   QWidget* widget = dialog.widget;
   const bool topLevel = dialog.parentDialogId == 0;
+  // Pages and owned dialogs go with the widget that holds them.
+  const auto heldBy = [widget](const Dialog& other) {
+    for (QWidget* w = other.widget->parentWidget(); w != nullptr; w = w->parentWidget()) {
+      if (w == widget) return true;
+    }
+    return false;
+  };
   for (auto it = m_dialogs.begin(); it != m_dialogs.end();) {
-    it = it->second.parentDialogId == dialogId ? m_dialogs.erase(it) : std::next(it);
+    it = it->first != dialogId && heldBy(it->second) ? m_dialogs.erase(it) : std::next(it);
   }
   if (dialogId == m_mainDialog) {
     for (QShortcut* shortcut : m_shortcuts) delete shortcut;

@@ -203,6 +203,19 @@ TEST_F(QtMainWindowTest, Screenshots) {
     ASSERT_TRUE(top()->grab().save(dir + "/main_window_" + name + ".png"));
     ASSERT_TRUE(shell.widget(kPageIds[i])->grab().save(dir + "/page_" + name + ".png"));
   }
+  // The key-code selector, a dialog of its own over the main window.
+  ui::HeadlessPrompts none;
+  struct : ui::DialogEvents {
+    void onNotify(int, ui::Notification) override {}
+    void onOk() override {}
+    void onCancel() override {}
+  } selectorEvents;
+  shell.createDialog(res::dialog::kKeySelector, selectorEvents);
+  QWidget* selector = shell.widget(res::dialog::kKeySelector);
+  EXPECT_EQ(selector->parentWidget(), top());
+  ASSERT_TRUE(selector->grab().save(dir + "/key_selector.png"));
+  shell.destroyDialog(res::dialog::kMain);  // takes the selector along
+  EXPECT_FALSE(shell.hasDialog(res::dialog::kKeySelector));
 }
 
 // The whole life through the application object: the modal run, the closing rule, the end.
