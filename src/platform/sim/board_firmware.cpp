@@ -88,7 +88,7 @@ BoardFirmware::Outcome BoardFirmware::getFeature(std::span<std::uint8_t> buffer)
   }
   if (!isConfigId(id)) return Outcome::Failed;
   const Payload answer = answerFor(id);
-  std::fill(buffer.begin(), buffer.end(), 0);
+  std::fill(buffer.begin() + 1, buffer.end(), 0);
   const std::size_t n = std::min(answer.size(), buffer.size() - 1);
   std::copy_n(answer.begin(), n, buffer.begin() + 1);
   return Outcome::Done;
