@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "platform/guid.h"
 #include "platform/sim/virtual_clock.h"
@@ -20,6 +22,28 @@ TEST(VirtualClock, SleepsMoveTimeWithoutWaiting) {
   EXPECT_EQ(clock.sleptMs(), 125u);
   EXPECT_EQ(clock.sleepCount(), 5u);
   EXPECT_EQ(seen, (std::vector<std::uint64_t>{25, 50, 75, 100, 125}));
+}
+
+TEST(VirtualClock, SteppedSleepsEndOnlyWhenTheTestMovesTimeOn) {
+  sim::VirtualClock clock(sim::VirtualClock::Mode::Stepped);
+  std::atomic<int> passes{0};
+  std::thread worker([&] {
+    for (int i = 0; i < 3; ++i) {
+      clock.sleepMs(30);
+      ++passes;
+    }
+  });
+  clock.waitForSleepers(1);
+  clock.advanceMs(29);
+  clock.waitForSleepers(1);
+  EXPECT_EQ(passes.load(), 0);
+  clock.advanceMs(1);
+  clock.waitForSleepers(1);  // the second sleep, ending at 60
+  EXPECT_EQ(passes.load(), 1);
+  clock.release();
+  worker.join();
+  EXPECT_EQ(passes.load(), 3);
+  EXPECT_EQ(clock.nowMs(), 90u);
 }
 
 TEST(Guid, ParsesTheBracedFormInEitherCase) {

@@ -105,6 +105,17 @@ TEST(Opening, AKeyboardPathThatOpensOnlyWithoutKbd) {
   EXPECT_EQ(m->hid().open(stripped, HidAccess::ReadWrite), nullptr);
 }
 
+TEST(Opening, ABluetoothKeyboardCollection) {
+  BleBoardSpec spec;
+  spec.keyboard = true;
+  auto m = Scenario().bleBoard(spec).build();
+  const std::string path = m->hidPathsOf(0).at(0);
+  EXPECT_NE(path.find("hid#{00001812-0000-1000-8000-00805f9b34fb}"), std::string::npos);
+  EXPECT_TRUE(path.ends_with("\\KBD"));
+  EXPECT_EQ(m->hid().open(path, HidAccess::ReadWrite), nullptr);
+  EXPECT_NE(m->hid().open(path, HidAccess::QueryOnly), nullptr);
+}
+
 TEST(Opening, BoardIdentityAndCapabilities) {
   auto m = Scenario().usbBoard(BoardModel::Kestrel).bleBoard().build();
   auto usb = m->hid().open(m->hidPathsOf(0).at(0), HidAccess::ReadWrite);

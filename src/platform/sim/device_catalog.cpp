@@ -170,12 +170,18 @@ DeviceId addBleBoard(Machine& machine, const BleBoardSpec& spec) {
   const std::string hidId = toString(Guid::fromShortUuid(kHidServiceShortUuid));
   const std::string hidSuffix = instanceSuffix(9, n);
   build.nodes.push_back(DeviceBuild::Node{
-      node(upper("HID\\" + hidId + dev + "\\" + hidSuffix), kHidClassGuid, "HIDClass",
-           "HID-compliant game controller", {upper("HID\\" + hidId + dev), "HID_DEVICE"}),
+      node(upper("HID\\" + hidId + dev + "\\" + hidSuffix),
+           spec.keyboard ? kKeyboardClassGuid : kHidClassGuid,
+           spec.keyboard ? "Keyboard" : "HIDClass",
+           spec.keyboard ? "HID Keyboard Device" : "HID-compliant game controller",
+           {upper("HID\\" + hidId + dev), "HID_DEVICE"}),
       std::nullopt, hidServiceIndex});
 
   HidFunction function;
-  function.path = "\\\\?\\hid#" + hidId + dev + "#" + hidSuffix + "#" + kHidInterfaceClass;
+  function.path = "\\\\?\\hid#" + hidId + dev + "#" + hidSuffix + "#" +
+                  (spec.keyboard ? std::string(kKeyboardInterfaceClass) + "\\KBD"
+                                 : std::string(kHidInterfaceClass));
+  function.opensForReadWrite = !spec.keyboard;
   function.attributes = HidAttributes{kBoardVendorId, spec.productId, spec.versionNumber};
   function.caps = HidCaps{defaultInputReportLength(spec.model), 21};
   function.productString = spec.productString;
@@ -192,9 +198,11 @@ DeviceId addBootloader(Machine& machine, const BootloaderSpec& spec) {
   std::vector<std::string> ids;
   if (spec.revision) ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", *spec.revision));
   ids.push_back("USB\\VID_0483&PID_DF11");
+  const std::string serial =
+      spec.serial.empty() ? format("205A32A4%04zX", machine.deviceCount()) : spec.serial;
   DeviceBuild build;
   build.nodes.push_back(
-      DeviceBuild::Node{node("USB\\VID_0483&PID_DF11\\" + spec.serial, kLibusbKClassGuid,
+      DeviceBuild::Node{node("USB\\VID_0483&PID_DF11\\" + serial, kLibusbKClassGuid,
                              "libusbK USB Devices", spec.description, std::move(ids)),
                         machine.usbRootHub(), std::nullopt});
   build.usbModel = spec.usbModel;

@@ -47,6 +47,9 @@ struct BleBoardSpec {
   std::uint16_t versionNumber = 0x0100;
   std::optional<std::string> productString = "Merlin";
   std::optional<StoredConfig> config;  // its report 3 PIN word is replaced by pinWord
+  // The board's HID interface is a keyboard collection (path ends in "\KBD", refuses the
+  // read/write open) instead of a game controller.
+  bool keyboard = false;
 };
 
 struct KeyboardSpec {
@@ -59,7 +62,7 @@ struct KeyboardSpec {
 struct BootloaderSpec {
   std::optional<std::uint16_t> revision = 0x2200;  // none: no "&REV_" hardware id
   std::string description = "STM32  BOOTLOADER";
-  std::string serial = "205A32A45741";
+  std::string serial;              // default: one of its own, so two bootloaders differ
   std::shared_ptr<void> usbModel;  // the USB side (descriptors, DFU), for the USB seam
 };
 

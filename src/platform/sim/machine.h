@@ -31,6 +31,7 @@ struct NodeSpec {
   std::optional<std::string> description;
   std::optional<std::string> friendlyName;
   std::optional<std::vector<std::string>> hardwareIds;
+  bool classGuidReadable = true;  // false: the class GUID text does not read
 };
 
 // What one HID interface answers to the host.
