@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <string>
 
 #include "board/identification.h"
 #include "platform/sim/scenario.h"
@@ -18,13 +18,14 @@ class SimulatedBoardTest : public testing::TestWithParam<BoardModel> {};
 TEST_P(SimulatedBoardTest, IsIdentifiedAsTheModelItPlays) {
   const BoardModel played = GetParam();
   auto machine = platform::sim::Scenario().usbBoard(played).build();
-  auto board = machine->hid().open(machine->hidPathsOf(0).at(0), platform::HidAccess::ReadWrite);
+  const std::string path = machine->hidPathsOf(0).at(0);
+  auto board = machine->hid().open(path, platform::HidAccess::ReadWrite);
   ASSERT_NE(board, nullptr);
   FeatureReport report = EmptyReport(SettingsReport);
   ASSERT_TRUE(board->getFeature(report));
 
   IdentificationFacts facts;
-  facts.path = machine->hidPathsOf(0).at(0);
+  facts.path = path;
   facts.settings = PayloadOf(report);
   const std::unique_ptr<Device> device = IdentifyDevice(facts);
   EXPECT_EQ(device->GetModelId(), static_cast<std::uint8_t>(played));
