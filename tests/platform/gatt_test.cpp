@@ -97,9 +97,12 @@ TEST_F(GattTest, OpeningFailsWithAnErrorCode) {
   machine->failGattOpen(0, 0);
   auto service = open();
   ASSERT_NE(service, nullptr);
+  EXPECT_EQ(machine->openGattHandles(0), 1u);
   machine->unplug(0);
   EXPECT_FALSE(service->services()) << "the board went out of range";
   EXPECT_NE(machine->gatt().openService(path).error, 0u);
+  service.reset();
+  EXPECT_EQ(machine->openGattHandles(0), 0u);
 }
 
 }  // namespace

@@ -117,6 +117,21 @@ TEST_F(InputQueueTest, CancellingFromAnotherThreadLeavesTheReadPending) {
   EXPECT_EQ(fw->inputQueue().swallowedReports(), 1u);
 }
 
+TEST_F(InputQueueTest, ClosingAHandleUnderAPendingReadIsRecorded) {
+  auto second = machine->hid().open(machine->hidPathsOf(0).at(0), HidAccess::ReadWrite);
+  EXPECT_EQ(machine->openHidHandles(0), 2u);
+  ASSERT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  board->cancelInput();
+  board.reset();
+  EXPECT_EQ(machine->hidHandlesClosedWithPendingRead(0), 0u);
+  ASSERT_EQ(second->readInput(buffer).status, InputReadStatus::Pending);
+  second.reset();
+  EXPECT_EQ(machine->hidHandlesClosedWithPendingRead(0), 1u);
+  EXPECT_EQ(machine->openHidHandles(0), 0u);
+  fw->queueInputReport();
+  EXPECT_EQ(fw->inputQueue().size(), 1u) << "no read of a closed handle takes it";
+}
+
 TEST_F(InputQueueTest, OddReportsAreDeliveredAtTheInterfaceLength) {
   fw->queueRawInputReport({2, 0xAA});
   ASSERT_EQ(board->readInput(buffer).bytes, 22u);

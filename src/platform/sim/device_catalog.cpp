@@ -196,7 +196,8 @@ DeviceId addBleBoard(Machine& machine, const BleBoardSpec& spec) {
 
 DeviceId addBootloader(Machine& machine, const BootloaderSpec& spec) {
   std::vector<std::string> ids;
-  if (spec.revision) ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", *spec.revision));
+  if (spec.revision)
+    ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", static_cast<unsigned>(*spec.revision)));
   ids.push_back("USB\\VID_0483&PID_DF11");
   const std::string serial =
       spec.serial.empty() ? format("205A32A4%04zX", machine.deviceCount()) : spec.serial;

@@ -60,7 +60,7 @@ struct KeyboardSpec {
 };
 
 struct BootloaderSpec {
-  std::optional<std::uint16_t> revision = 0x2200;  // none: no "&REV_" hardware id
+  std::optional<std::uint32_t> revision = 0x2200;  // none: no "&REV_" hardware id
   std::string description = "STM32  BOOTLOADER";
   std::string serial;              // default: one of its own, so two bootloaders differ
   std::shared_ptr<void> usbModel;  // the USB side (descriptors, DFU), for the USB seam

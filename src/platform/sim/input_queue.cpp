@@ -64,11 +64,6 @@ void InputQueue::clear() {
   reports_.clear();
 }
 
-void InputQueue::armPending(const void* reader, std::thread::id thread) {
-  std::lock_guard lock(mutex_);
-  pending_.emplace_back(reader, thread);
-}
-
 bool InputQueue::cancelPending(const void* reader, std::thread::id thread) {
   std::lock_guard lock(mutex_);
   const auto it = std::find(pending_.begin(), pending_.end(), std::make_pair(reader, thread));
@@ -83,9 +78,9 @@ bool InputQueue::hasPending(const void* reader) const {
                      [reader](const auto& p) { return p.first == reader; });
 }
 
-void InputQueue::cancelAllOf(const void* reader) {
+std::size_t InputQueue::cancelAllOf(const void* reader) {
   std::lock_guard lock(mutex_);
-  std::erase_if(pending_, [reader](const auto& p) { return p.first == reader; });
+  return std::erase_if(pending_, [reader](const auto& p) { return p.first == reader; });
 }
 
 void InputQueue::dropPending() {

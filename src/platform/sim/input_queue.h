@@ -33,13 +33,12 @@ class InputQueue {
   std::size_t size() const;
   void clear();
 
-  // A read by `reader` on thread `thread` that waits for the next report.
-  void armPending(const void* reader, std::thread::id thread);
   // Ends that read if it is still waiting; true when it was.
   bool cancelPending(const void* reader, std::thread::id thread);
   bool hasPending(const void* reader) const;
-  // Ends every read of `reader` that still waits, on whatever thread (its handle closes).
-  void cancelAllOf(const void* reader);
+  // Ends every read of `reader` that still waits, on whatever thread (its handle closes);
+  // returns how many there were.
+  std::size_t cancelAllOf(const void* reader);
   // Ends every waiting read without a report (the device has gone).
   void dropPending();
   // Reports that went to waiting reads, which their readers never see.

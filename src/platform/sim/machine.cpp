@@ -219,6 +219,21 @@ std::shared_ptr<void> Machine::usbModel(DeviceId device) const {
   return devices_.at(device).usbModel;
 }
 
+std::size_t Machine::openHidHandles(DeviceId device) const {
+  std::lock_guard lock(mutex_);
+  return devices_.at(device).hidHandles;
+}
+
+std::size_t Machine::openGattHandles(DeviceId device) const {
+  std::lock_guard lock(mutex_);
+  return devices_.at(device).gattHandles;
+}
+
+std::size_t Machine::hidHandlesClosedWithPendingRead(DeviceId device) const {
+  std::lock_guard lock(mutex_);
+  return devices_.at(device).closedWithPendingRead;
+}
+
 void Machine::editNode(NodeId node, const std::function<void(NodeSpec&)>& change) {
   std::lock_guard lock(mutex_);
   change(nodes_.at(node - 1).spec);

@@ -117,6 +117,12 @@ class Machine {
   std::shared_ptr<GattServer> gattServer(DeviceId device) const;
   std::shared_ptr<void> usbModel(DeviceId device) const;
 
+  // Handles open now on a device's HID interfaces and GATT services (a handle counts until it
+  // is destroyed), and HID handles that were closed while an input read was still pending.
+  std::size_t openHidHandles(DeviceId device) const;
+  std::size_t openGattHandles(DeviceId device) const;
+  std::size_t hidHandlesClosedWithPendingRead(DeviceId device) const;
+
   // Changes a node's registry values or a HID interface's answers (faults: a property
   // missing or too long, attributes that fail, another product string).
   void editNode(NodeId node, const std::function<void(NodeSpec&)>& change);
@@ -160,6 +166,9 @@ class Machine {
     std::uint64_t generation = 1;  // changes on every plug, so old handles go stale
     std::int64_t order = 0;
     std::uint32_t gattOpenError = 0;
+    std::size_t hidHandles = 0;
+    std::size_t gattHandles = 0;
+    std::size_t closedWithPendingRead = 0;
     std::vector<NodeId> nodes;
     std::vector<std::size_t> hids;
     std::vector<std::size_t> gatts;

@@ -28,7 +28,14 @@ class SimGattService final : public GattService {
         owner_(owner),
         generation_(generation),
         server_(std::move(server)),
-        service_(service) {}
+        service_(service) {
+    std::lock_guard lock(m_.mutex_);
+    ++m_.devices_[owner_].gattHandles;
+  }
+  ~SimGattService() override {
+    std::lock_guard lock(m_.mutex_);
+    --m_.devices_[owner_].gattHandles;
+  }
 
   std::optional<std::vector<GattServiceRecord>> services() override {
     if (!alive()) return std::nullopt;
@@ -69,15 +76,19 @@ class SimGattService final : public GattService {
 };
 
 GattOpenResult SimGatt::openService(std::string_view path) {
-  std::lock_guard lock(m_.mutex_);
+  std::unique_lock lock(m_.mutex_);
   for (const Machine::GattRec& rec : m_.gatts_) {
     const Machine::DeviceRec& device = m_.devices_[rec.owner];
     if (!device.plugged || !equalIgnoringCase(rec.path, path)) continue;
     if (device.gattOpenError != 0) return GattOpenResult{nullptr, device.gattOpenError};
     if (!device.gatt) return GattOpenResult{nullptr, kErrorDeviceNotConnected};
-    return GattOpenResult{std::make_unique<SimGattService>(m_, rec.owner, device.generation,
-                                                           device.gatt, rec.service),
-                          0};
+    const DeviceId owner = rec.owner;
+    const std::uint64_t generation = device.generation;
+    std::shared_ptr<GattServer> server = device.gatt;
+    const GattUuid service = rec.service;
+    lock.unlock();  // the handle counts itself in
+    return GattOpenResult{
+        std::make_unique<SimGattService>(m_, owner, generation, std::move(server), service), 0};
   }
   return GattOpenResult{nullptr, kErrorFileNotFound};
 }

@@ -7,7 +7,7 @@
 namespace brisa::platform::sim {
 
 std::unique_ptr<HidDevice> SimHid::open(std::string_view path, HidAccess access) {
-  std::lock_guard lock(m_.mutex_);
+  std::unique_lock lock(m_.mutex_);
   bool viaStrippedPath = false;
   const auto found = m_.findHidLocked(path, &viaStrippedPath);
   if (!found) return nullptr;
@@ -16,9 +16,11 @@ std::unique_ptr<HidDevice> SimHid::open(std::string_view path, HidAccess access)
   if (access == HidAccess::ReadWrite && !f.opensForReadWrite) return nullptr;
   if (!f.opensForQuery && access == HidAccess::QueryOnly) return nullptr;
   if (f.queryOpensOnlyWithoutKbd && !viaStrippedPath) return nullptr;
-  const Machine::DeviceRec& device = m_.devices_[rec.owner];
-  return std::make_unique<SimHidDevice>(m_, *found, rec.owner, device.generation, access,
-                                        f.firmware);
+  const DeviceId owner = rec.owner;
+  const std::uint64_t generation = m_.devices_[owner].generation;
+  std::shared_ptr<BoardFirmware> firmware = f.firmware;
+  lock.unlock();  // the handle counts itself in
+  return std::make_unique<SimHidDevice>(m_, *found, owner, generation, access, std::move(firmware));
 }
 
 bool SimHid::bluetoothFeatureReportsCarryReportId() const {
@@ -34,10 +36,18 @@ SimHidDevice::SimHidDevice(Machine& machine, std::size_t hid, DeviceId owner,
       owner_(owner),
       generation_(generation),
       access_(access),
-      firmware_(std::move(firmware)) {}
+      firmware_(std::move(firmware)) {
+  std::lock_guard lock(m_.mutex_);
+  ++m_.devices_[owner_].hidHandles;
+}
 
 SimHidDevice::~SimHidDevice() {
-  if (firmware_) firmware_->inputQueue().cancelAllOf(this);
+  const std::size_t pending = firmware_ ? firmware_->inputQueue().cancelAllOf(this) : 0;
+  std::lock_guard lock(m_.mutex_);
+  Machine::DeviceRec& device = m_.devices_[owner_];
+  --device.hidHandles;
+  // Closing under a pending read is what the read thread must never do.
+  if (pending > 0) ++device.closedWithPendingRead;
 }
 
 std::optional<HidFunction> SimHidDevice::liveFunction() const {
