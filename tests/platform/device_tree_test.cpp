@@ -77,7 +77,7 @@ TEST(DeviceTree, LibusbKDevicesCarryHardwareIdsAndNoHidInterface) {
   EXPECT_FALSE(contains(firstIds[1], "USB\\VID_0483&PID_DF11"));
   EXPECT_EQ(tree.property(m->nodesOf(0).at(0), DeviceProperty::DeviceDesc), "STM32  BOOTLOADER");
 
-  BootloaderSpec fiveDigits;
+  BootloaderNodeSpec fiveDigits;
   fiveDigits.revision = 0x12345;
   auto longer = Scenario().bootloader(fiveDigits).bootloader(fiveDigits).build();
   const auto first = longer->deviceTree().hardwareIds(longer->nodesOf(0).at(0))->at(0);
@@ -86,7 +86,7 @@ TEST(DeviceTree, LibusbKDevicesCarryHardwareIdsAndNoHidInterface) {
   EXPECT_NE(longer->deviceTree().instanceId(longer->nodesOf(0).at(0)),
             longer->deviceTree().instanceId(longer->nodesOf(1).at(0)));
 
-  BootloaderSpec noRevision;
+  BootloaderNodeSpec noRevision;
   noRevision.revision.reset();
   auto plain = Scenario().bootloader(noRevision).build();
   EXPECT_EQ(plain->deviceTree().hardwareIds(plain->nodesOf(0).at(0))->at(0),

@@ -194,7 +194,7 @@ DeviceId addBleBoard(Machine& machine, const BleBoardSpec& spec) {
   return machine.addDevice(std::move(build));
 }
 
-DeviceId addBootloader(Machine& machine, const BootloaderSpec& spec) {
+DeviceId addBootloader(Machine& machine, const BootloaderNodeSpec& spec) {
   std::vector<std::string> ids;
   if (spec.revision)
     ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", static_cast<unsigned>(*spec.revision)));

@@ -59,7 +59,7 @@ struct KeyboardSpec {
   bool queryOpensOnlyWithoutKbd = false;
 };
 
-struct BootloaderSpec {
+struct BootloaderNodeSpec {
   std::optional<std::uint32_t> revision = 0x2200;  // none: no "&REV_" hardware id
   std::string description = "STM32  BOOTLOADER";
   std::string serial;              // default: one of its own, so two bootloaders differ
@@ -75,7 +75,7 @@ struct LibusbKDeviceSpec {
 DeviceId addUsbBoard(Machine& machine, const UsbBoardSpec& spec);
 DeviceId addBleBoard(Machine& machine, const BleBoardSpec& spec);
 DeviceId addKeyboardInterface(Machine& machine, const KeyboardSpec& spec);
-DeviceId addBootloader(Machine& machine, const BootloaderSpec& spec);
+DeviceId addBootloader(Machine& machine, const BootloaderNodeSpec& spec);
 DeviceId addLibusbKDevice(Machine& machine, const LibusbKDeviceSpec& spec);
 // Devices the tool must leave alone: a mouse, and a keyboard of another vendor.
 DeviceId addMouse(Machine& machine);

@@ -20,7 +20,7 @@ Scenario& Scenario::keyboardInterface(KeyboardSpec spec) {
   return *this;
 }
 
-Scenario& Scenario::bootloader(BootloaderSpec spec) {
+Scenario& Scenario::bootloader(BootloaderNodeSpec spec) {
   steps_.push_back([spec = std::move(spec)](Machine& m) { addBootloader(m, spec); });
   return *this;
 }

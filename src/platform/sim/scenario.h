@@ -20,7 +20,7 @@ class Scenario {
   Scenario& usbBoard(BoardModel model, UsbBoardSpec spec = {});
   Scenario& bleBoard(BleBoardSpec spec = {});
   Scenario& keyboardInterface(KeyboardSpec spec = {});
-  Scenario& bootloader(BootloaderSpec spec = {});
+  Scenario& bootloader(BootloaderNodeSpec spec = {});
   Scenario& libusbKDevice(LibusbKDeviceSpec spec = {});
   Scenario& mouse();
   Scenario& foreignKeyboard();
