@@ -68,6 +68,14 @@ TEST(PropertyLimits, InstanceIdsProductStringsAndHardwareIdLists) {
   });
   EXPECT_FALSE(tree.hardwareIds(loader));
   EXPECT_FALSE(tree.property(loader, DeviceProperty::DeviceDesc));
+
+  ASSERT_TRUE(tree.property(loader, DeviceProperty::ClassGuid));
+  m->editNode(loader, [](NodeSpec& s) {
+    s.classGuidReadable = false;
+    s.className.reset();
+  });
+  EXPECT_FALSE(tree.property(loader, DeviceProperty::ClassGuid));
+  EXPECT_FALSE(tree.property(loader, DeviceProperty::Class));
 }
 
 TEST(Opening, UpperCasedPathsOpen) {
