@@ -87,6 +87,7 @@ std::optional<std::string> SimDeviceTree::property(NodeId node, DeviceProperty w
     case DeviceProperty::Class:
       return fitting(rec->spec.className);
     case DeviceProperty::ClassGuid:
+      if (!rec->spec.classGuidReadable) return std::nullopt;
       return toString(rec->spec.classGuid);
     case DeviceProperty::FriendlyName:
       return fitting(rec->spec.friendlyName);
