@@ -87,7 +87,7 @@ TEST(DeviceTree, LibusbKDevicesCarryHardwareIdsAndNoHidInterface) {
             longer->deviceTree().instanceId(longer->nodesOf(1).at(0)));
 
   BootloaderNodeSpec noRevision;
-  noRevision.revision.reset();
+  noRevision.withRevision = false;
   auto plain = Scenario().bootloader(noRevision).build();
   EXPECT_EQ(plain->deviceTree().hardwareIds(plain->nodesOf(0).at(0))->at(0),
             "USB\\VID_0483&PID_DF11");

@@ -196,8 +196,9 @@ DeviceId addBleBoard(Machine& machine, const BleBoardSpec& spec) {
 
 DeviceId addBootloader(Machine& machine, const BootloaderNodeSpec& spec) {
   std::vector<std::string> ids;
-  if (spec.revision)
-    ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", static_cast<unsigned>(*spec.revision)));
+  const std::uint32_t revision = spec.revision.value_or(spec.usb.bcdDevice);
+  if (spec.withRevision)
+    ids.push_back(format("USB\\VID_0483&PID_DF11&REV_%04X", static_cast<unsigned>(revision)));
   ids.push_back("USB\\VID_0483&PID_DF11");
   const std::string serial =
       spec.serial.empty() ? format("205A32A4%04zX", machine.deviceCount()) : spec.serial;
@@ -206,7 +207,7 @@ DeviceId addBootloader(Machine& machine, const BootloaderNodeSpec& spec) {
       DeviceBuild::Node{node("USB\\VID_0483&PID_DF11\\" + serial, kLibusbKClassGuid,
                              "libusbK USB Devices", spec.description, std::move(ids)),
                         machine.usbRootHub(), std::nullopt});
-  build.usbModel = spec.usbModel;
+  build.bootloader = std::make_shared<DfuseBootloader>(spec.usb);
   return machine.addDevice(std::move(build));
 }
 

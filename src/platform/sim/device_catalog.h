@@ -60,10 +60,15 @@ struct KeyboardSpec {
 };
 
 struct BootloaderNodeSpec {
-  std::optional<std::uint32_t> revision = 0x2200;  // none: no "&REV_" hardware id
+  // What it is on the USB side (descriptors, DFU, flash, faults): an STM32 system bootloader
+  // by default.
+  BootloaderSpec usb;
+  // The "&REV_xxxx" of its first hardware id: the USB side's bcdDevice unless given here
+  // (five hex digits are possible); none at all without withRevision.
+  std::optional<std::uint32_t> revision;
+  bool withRevision = true;
   std::string description = "STM32  BOOTLOADER";
-  std::string serial;              // default: one of its own, so two bootloaders differ
-  std::shared_ptr<void> usbModel;  // the USB side (descriptors, DFU), for the USB seam
+  std::string serial;  // default: one of its own, so two bootloaders differ
 };
 
 // A libusbK-class device that is not the bootloader (a debug probe).

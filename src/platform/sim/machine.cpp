@@ -59,6 +59,7 @@ Machine::Machine() {
   tree_ = std::make_unique<SimDeviceTree>(*this);
   hid_ = std::make_unique<SimHid>(*this);
   gattSeam_ = std::make_unique<SimGatt>(*this);
+  usb_ = std::make_unique<SimUsb>();
 }
 
 Machine::~Machine() = default;
@@ -71,6 +72,12 @@ Hid& Machine::hid() {
 }
 Gatt& Machine::gatt() {
   return *gattSeam_;
+}
+Usb& Machine::usb() {
+  return *usb_;
+}
+SimUsb& Machine::simUsb() {
+  return *usb_;
 }
 
 NodeId Machine::addFixedNode(NodeSpec spec, NodeId parent) {
@@ -89,7 +96,8 @@ DeviceId Machine::addDevice(DeviceBuild build) {
     device.order = static_cast<std::int64_t>(id) + 1;
     device.firmware = std::move(build.firmware);
     device.gatt = std::move(build.gatt);
-    device.usbModel = std::move(build.usbModel);
+    device.bootloader = std::move(build.bootloader);
+    if (device.bootloader) usb_->attach(device.bootloader);
     for (auto& node : build.nodes) {
       NodeId parent = node.parent.value_or(0);
       if (node.parentIndex) {
@@ -122,8 +130,12 @@ std::size_t Machine::deviceCount() const {
   return devices_.size();
 }
 
+bool Machine::pluggedLocked(const DeviceRec& device) const {
+  return device.plugged && (!device.bootloader || device.bootloader->present());
+}
+
 bool Machine::presentLocked(const NodeRec& node) const {
-  return !node.owner || devices_[*node.owner].plugged;
+  return !node.owner || pluggedLocked(devices_[*node.owner]);
 }
 
 std::int64_t Machine::orderOf(const std::optional<DeviceId>& owner) const {
@@ -133,6 +145,8 @@ std::int64_t Machine::orderOf(const std::optional<DeviceId>& owner) const {
 std::vector<HidChange> Machine::setPluggedLocked(DeviceId device, bool plugged) {
   DeviceRec& d = devices_.at(device);
   std::vector<HidChange> changes;
+  // A bootloader may have left the bus on its own (a USB fault); plugging brings it back.
+  if (d.bootloader) plugged ? d.bootloader->plug() : d.bootloader->unplug();
   if (d.plugged == plugged) return changes;
   d.plugged = plugged;
   if (plugged) {
@@ -182,7 +196,7 @@ void Machine::reboot(DeviceId device) {
 
 bool Machine::isPlugged(DeviceId device) const {
   std::lock_guard lock(mutex_);
-  return devices_.at(device).plugged;
+  return pluggedLocked(devices_.at(device));
 }
 
 std::vector<NodeId> Machine::nodesOf(DeviceId device) const {
@@ -214,9 +228,9 @@ std::shared_ptr<GattServer> Machine::gattServer(DeviceId device) const {
   return devices_.at(device).gatt;
 }
 
-std::shared_ptr<void> Machine::usbModel(DeviceId device) const {
+std::shared_ptr<DfuseBootloader> Machine::bootloader(DeviceId device) const {
   std::lock_guard lock(mutex_);
-  return devices_.at(device).usbModel;
+  return devices_.at(device).bootloader;
 }
 
 std::size_t Machine::openHidHandles(DeviceId device) const {

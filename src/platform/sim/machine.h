@@ -14,7 +14,10 @@
 #include "platform/guid.h"
 #include "platform/hid_device.h"
 #include "platform/sim/board_firmware.h"
+#include "platform/sim/dfuse_bootloader.h"
 #include "platform/sim/gatt_server.h"
+#include "platform/sim/sim_usb.h"
+#include "platform/usb.h"
 
 namespace brisa::platform::sim {
 
@@ -72,7 +75,8 @@ struct DeviceBuild {
   std::vector<GattInterface> gattInterfaces;
   std::shared_ptr<BoardFirmware> firmware;
   std::shared_ptr<GattServer> gatt;
-  std::shared_ptr<void> usbModel;  // a bootloader's USB side, held for the USB seam
+  // A bootloader's USB side: reached through the USB seam, present only while the device is.
+  std::shared_ptr<DfuseBootloader> bootloader;
 };
 
 // The simulated machine: a device tree like a real one (host controller, hub, Bluetooth radio
@@ -88,6 +92,9 @@ class Machine {
   DeviceTree& deviceTree();
   Hid& hid();
   Gatt& gatt();
+  Usb& usb();
+  // The USB seam itself, for its own faults and records (transfers, references).
+  SimUsb& simUsb();
 
   // Fixed nodes every machine has.
   NodeId rootNode() const { return root_; }
@@ -104,8 +111,10 @@ class Machine {
   // Plugs in so that the device's nodes and interfaces are enumerated before all others.
   void plugFirst(DeviceId device);
   void unplug(DeviceId device);
-  // Leaves and comes back at once: removals, then arrivals; open handles go stale.
+  // Leaves and comes back at once: removals, then arrivals; open handles go stale. A
+  // bootloader restarts in dfuIDLE with its flash kept.
   void reboot(DeviceId device);
+  // A bootloader that left the bus by a USB fault counts as unplugged until plugged again.
   bool isPlugged(DeviceId device) const;
 
   // The parts of a device, in the order its build gave them.
@@ -115,7 +124,7 @@ class Machine {
   // Null for a device without firmware / GATT database / USB model.
   std::shared_ptr<BoardFirmware> firmware(DeviceId device) const;
   std::shared_ptr<GattServer> gattServer(DeviceId device) const;
-  std::shared_ptr<void> usbModel(DeviceId device) const;
+  std::shared_ptr<DfuseBootloader> bootloader(DeviceId device) const;
 
   // Handles open now on a device's HID interfaces and GATT services (a handle counts until it
   // is destroyed), and HID handles that were closed while an input read was still pending.
@@ -174,7 +183,7 @@ class Machine {
     std::vector<std::size_t> gatts;
     std::shared_ptr<BoardFirmware> firmware;
     std::shared_ptr<GattServer> gatt;
-    std::shared_ptr<void> usbModel;
+    std::shared_ptr<DfuseBootloader> bootloader;
   };
   struct Subscriber {
     std::uint64_t id;
@@ -183,6 +192,7 @@ class Machine {
 
   NodeId addFixedNode(NodeSpec spec, NodeId parent);
   bool presentLocked(const NodeRec& node) const;
+  bool pluggedLocked(const DeviceRec& device) const;
   std::int64_t orderOf(const std::optional<DeviceId>& owner) const;
   std::vector<HidChange> setPluggedLocked(DeviceId device, bool plugged);
   void notify(const std::vector<HidChange>& changes);
@@ -211,6 +221,7 @@ class Machine {
   std::unique_ptr<DeviceTree> tree_;
   std::unique_ptr<Hid> hid_;
   std::unique_ptr<Gatt> gattSeam_;
+  std::unique_ptr<SimUsb> usb_;
 };
 
 }  // namespace brisa::platform::sim
