@@ -80,8 +80,10 @@ struct DeviceBuild {
 };
 
 // The simulated machine: a device tree like a real one (host controller, hub, Bluetooth radio
-// and LE enumerator, boards, unrelated devices), plug and unplug at any time with HID arrival
-// and removal notifications, and the seams through which the tool sees it. Thread-safe.
+// and LE enumerator, boards, bootloaders, unrelated devices), plug and unplug at any time with
+// HID arrival and removal notifications, and the seams through which the tool sees it
+// (DeviceTree, Hid, Gatt, Usb). Thread-safe. Handles opened through its seams must not
+// outlive it.
 class Machine {
  public:
   Machine();

@@ -34,8 +34,9 @@ class Scenario {
 };
 
 // Scenarios known by name (for BRISA_SIMULATE): "demo" is a USB Osprey with axes and a hat
-// (device 0), a Bluetooth LE Merlin with a battery (1), a keyboard interface (2), a bootloader
-// (3), then a mouse and a keyboard of another vendor.
+// (device 0) with one input report queued, a Bluetooth LE Merlin with a battery at 87 (1), a
+// keyboard interface (2), an STM32 DfuSe bootloader in the tree and behind the USB seam (3),
+// then a mouse (4) and a keyboard of another vendor (5).
 std::optional<Scenario> namedScenario(std::string_view name);
 
 }  // namespace brisa::platform::sim
