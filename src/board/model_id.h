@@ -19,6 +19,8 @@ enum class ModelId : std::uint8_t {
   DFU = 11,
 };
 
-constexpr std::uint8_t ToNumber(ModelId id) { return static_cast<std::uint8_t>(id); }
+constexpr std::uint8_t ToNumber(ModelId id) {
+  return static_cast<std::uint8_t>(id);
+}
 
 }  // namespace brisa::board

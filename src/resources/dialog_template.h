@@ -14,8 +14,8 @@ enum class ControlKind : std::uint8_t {
   DefPushButton,
   CheckBox,
   GroupBox,
-  Label,        // static text
-  Picture,      // static holding an icon
+  Label,    // static text
+  Picture,  // static holding an icon
   Edit,
   ComboBox,
   TabControl,
@@ -27,12 +27,12 @@ enum class ControlKind : std::uint8_t {
 // Style bits of a control, as the templates give them.
 namespace style {
 inline constexpr std::uint32_t kTabStop = 1u << 0;
-inline constexpr std::uint32_t kDisabled = 1u << 1;     // disabled at start
+inline constexpr std::uint32_t kDisabled = 1u << 1;  // disabled at start
 inline constexpr std::uint32_t kReadOnly = 1u << 2;
-inline constexpr std::uint32_t kDigitsOnly = 1u << 3;   // numeric edit
-inline constexpr std::uint32_t kAutoCheck = 1u << 4;    // check box toggles itself on click
+inline constexpr std::uint32_t kDigitsOnly = 1u << 3;  // numeric edit
+inline constexpr std::uint32_t kAutoCheck = 1u << 4;   // check box toggles itself on click
 inline constexpr std::uint32_t kMultiline = 1u << 5;
-inline constexpr std::uint32_t kCentered = 1u << 6;     // text centred
+inline constexpr std::uint32_t kCentered = 1u << 6;  // text centred
 inline constexpr std::uint32_t kRightAligned = 1u << 7;
 inline constexpr std::uint32_t kBorder = 1u << 8;
 inline constexpr std::uint32_t kVScroll = 1u << 9;
@@ -42,8 +42,9 @@ inline constexpr std::uint32_t kAutoVScroll = 1u << 12;
 inline constexpr std::uint32_t kDropDownList = 1u << 13;
 inline constexpr std::uint32_t kSorted = 1u << 14;
 inline constexpr std::uint32_t kFixedWidthTabs = 1u << 15;
-inline constexpr std::uint32_t kHidden = 1u << 16;      // not visible at start
+inline constexpr std::uint32_t kHidden = 1u << 16;  // not visible at start
 inline constexpr std::uint32_t kWantReturn = 1u << 17;
+inline constexpr std::uint32_t kNoTicks = 1u << 18;  // slider without tick marks
 // Further bits may be added after these; existing values never change.
 }  // namespace style
 

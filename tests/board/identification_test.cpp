@@ -106,12 +106,11 @@ TEST(Models, FixedAnswers) {
     ModelId id;
     int buttons, axes;
   };
-  const Row rows[] = {{ModelId::Merlin, 32, 8},  {ModelId::Osprey, 36, 8},
-                      {ModelId::Linnet, 36, 0},  {ModelId::Plover, 30, 5},
-                      {ModelId::Egret, 0, 3},    {ModelId::Heron, 25, 5},
-                      {ModelId::Keyboard, 36, 0}, {ModelId::Sparrow, 8, 8},
-                      {ModelId::Kestrel, 32, 8}, {ModelId::Finch, 32, 0},
-                      {ModelId::DFU, 0, 0}};
+  const Row rows[] = {
+      {ModelId::Merlin, 32, 8},   {ModelId::Osprey, 36, 8}, {ModelId::Linnet, 36, 0},
+      {ModelId::Plover, 30, 5},   {ModelId::Egret, 0, 3},   {ModelId::Heron, 25, 5},
+      {ModelId::Keyboard, 36, 0}, {ModelId::Sparrow, 8, 8}, {ModelId::Kestrel, 32, 8},
+      {ModelId::Finch, 32, 0},    {ModelId::DFU, 0, 0}};
   for (const Row& row : rows) {
     for (bool mark : {false, true}) {
       auto device = CreateDevice(row.id, mark);

@@ -1,0 +1,96 @@
+#include "editor/report_fields.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace brisa::editor {
+
+ReportLayout BuildLayoutOf(const board::Device* device) {
+  if (device == nullptr) return ReportLayout::Key;
+  switch (device->GetModelId()) {
+    case 1:
+    case 2:
+    case 8:
+    case 9:
+      return ReportLayout::Range;
+    case 4:
+    case 5:
+    case 6:
+      return ReportLayout::Signed;
+    default:
+      return ReportLayout::Key;
+  }
+}
+
+std::int32_t ScanDecimal(const std::string& text) {
+  int value = 0;
+  if (std::sscanf(text.c_str(), "%d", &value) != 1) return 0;
+  return value;
+}
+
+std::uint32_t ScanHex(const std::string& text) {
+  unsigned int value = 0;
+  if (std::sscanf(text.c_str(), "%x", &value) != 1) return 0;
+  return value;
+}
+
+std::string FormatDecimal(int value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%d", value);
+  return buffer;
+}
+
+std::string FormatKeyCode(std::uint8_t code) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "0x%2X", static_cast<unsigned>(code));
+  std::string text = buffer;
+  std::replace(text.begin(), text.end(), ' ', '0');
+  return text;
+}
+
+std::string FormatPin(std::uint32_t pin) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%06d", static_cast<int>(pin & pin_word::kPinMask));
+  return buffer;
+}
+
+std::uint16_t ClampFiltering(std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  return static_cast<std::uint16_t>(v < 101 ? v : 100);
+}
+
+std::uint16_t ClampPressTime(std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  return static_cast<std::uint16_t>(v > 20 ? v : 20);
+}
+
+std::uint16_t ClampAxisRange(std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  return static_cast<std::uint16_t>(v < 4096 ? v : 4095);
+}
+
+std::uint8_t ButtonTypeAt(const board::ConfigBlock& buttonTypes, int index) {
+  const std::uint8_t both = buttonTypes.at(static_cast<std::size_t>(index / 2));
+  return static_cast<std::uint8_t>(index % 2 == 0 ? both & 0x0F : both >> 4);
+}
+
+void PutButtonType(board::FeatureReport& report, int index, std::uint8_t code) {
+  std::uint8_t& both = report.at(1 + static_cast<std::size_t>(index / 2));
+  if (index % 2 == 0) {
+    both = static_cast<std::uint8_t>((both & 0xF0) | (code & 0x0F));
+  } else {
+    both = static_cast<std::uint8_t>((both & 0x0F) | ((code & 0x0F) << 4));
+  }
+}
+
+void PutWord(board::FeatureReport& report, std::size_t reportByte, std::uint16_t value) {
+  report.at(reportByte) = static_cast<std::uint8_t>(value & 0xFF);
+  report.at(reportByte + 1) = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutLong(board::FeatureReport& report, std::size_t reportByte, std::uint32_t value) {
+  PutWord(report, reportByte, static_cast<std::uint16_t>(value & 0xFFFF));
+  PutWord(report, reportByte + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+}  // namespace brisa::editor

@@ -1,0 +1,143 @@
+#include "editor/config_file_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace brisa::editor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ConfigFileStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("brisa-store-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+  }
+  static std::vector<std::uint8_t> Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  static void Put(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  std::size_t EntriesInDir() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+  fs::path dir_;
+};
+
+TEST_F(ConfigFileStoreTest, SaveReplacesLongerFileWhole) {
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, std::vector<std::uint8_t>(200, 0xAA));
+  AtomicFileWriter writer(target);
+  ASSERT_TRUE(writer.Open());
+  const std::vector<std::uint8_t> bytes(82, 0x01);
+  ASSERT_TRUE(writer.Commit(bytes));
+  EXPECT_EQ(Contents(target), bytes);
+  EXPECT_EQ(EntriesInDir(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(ConfigFileStoreTest, FolderThatCannotBeWrittenRefusesBeforeTouchingTarget) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, {1, 2, 3});
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  AtomicFileWriter writer(target);
+  EXPECT_FALSE(writer.Open());
+  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST_F(ConfigFileStoreTest, FolderThatRefusesNewFilesEvenToRoot) {
+  AtomicFileWriter writer("/proc/brisa-config.bin");
+  EXPECT_FALSE(writer.Open());
+}
+
+TEST_F(ConfigFileStoreTest, MissingFolderCannotBeCreated) {
+  AtomicFileWriter writer(dir_ / "no-such-folder" / "pad.bin");
+  EXPECT_FALSE(writer.Open());
+}
+
+TEST_F(ConfigFileStoreTest, FailedRenameKeepsOldFileAndLeavesNoTemporary) {
+  // The target is a folder: the new file cannot be moved there.
+  const fs::path target = dir_ / "taken";
+  fs::create_directory(target);
+  Put(target / "inside", {9});
+  AtomicFileWriter writer(target);
+  ASSERT_TRUE(writer.Open());
+  EXPECT_FALSE(writer.Commit(std::vector<std::uint8_t>(82, 1)));
+  EXPECT_TRUE(fs::is_directory(target));
+  EXPECT_EQ(Contents(target / "inside"), (std::vector<std::uint8_t>{9}));
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(ConfigFileStoreTest, AbandonedSaveLeavesNoTemporary) {
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, {5});
+  {
+    AtomicFileWriter writer(target);
+    ASSERT_TRUE(writer.Open());
+  }
+  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{5}));
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(ConfigFileStoreTest, SaveThroughLinkReplacesLinkedFile) {
+  const fs::path real = dir_ / "real.bin";
+  const fs::path link = dir_ / "link.bin";
+  Put(real, {1});
+  fs::create_symlink(real, link);
+  AtomicFileWriter writer(link);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{7, 7}));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Contents(real), (std::vector<std::uint8_t>{7, 7}));
+}
+
+TEST_F(ConfigFileStoreTest, SaveKeepsPermissionsOfReplacedFile) {
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, {1});
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  AtomicFileWriter writer(target);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{2}));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(ConfigFileStoreTest, ReadHeadStopsAtLimit) {
+  const fs::path path = dir_ / "long.bin";
+  std::vector<std::uint8_t> bytes(100);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+  Put(path, bytes);
+  auto head = ReadFileHead(path, 82);
+  ASSERT_TRUE(head.has_value());
+  EXPECT_EQ(*head, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 82));
+  Put(path, {1, 2});
+  EXPECT_EQ(ReadFileHead(path, 82), (std::vector<std::uint8_t>{1, 2}));
+}
+
+TEST_F(ConfigFileStoreTest, ReadRefusesWhatIsNoRegularFile) {
+  EXPECT_FALSE(ReadFileHead(dir_ / "missing.bin", 82).has_value());
+  EXPECT_FALSE(ReadFileHead(dir_, 82).has_value());
+  const fs::path fifo = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadFileHead(fifo, 82).has_value()) << "a pipe must not block the open";
+}
+
+}  // namespace
+}  // namespace brisa::editor
