@@ -1,0 +1,96 @@
+#include "platform/sim/input_queue.h"
+
+#include <algorithm>
+
+namespace brisa::platform::sim {
+
+InputQueue::InputQueue(std::size_t reportLength, std::size_t capacity)
+    : reportLength_(reportLength), capacity_(std::max<std::size_t>(capacity, 1)) {}
+
+std::size_t InputQueue::reportLength() const {
+  std::lock_guard lock(mutex_);
+  return reportLength_;
+}
+
+void InputQueue::setReportLength(std::size_t length) {
+  std::lock_guard lock(mutex_);
+  reportLength_ = length;
+  reports_.clear();
+}
+
+void InputQueue::push(std::vector<std::uint8_t> report) {
+  std::lock_guard lock(mutex_);
+  if (reportLength_ == 0) return;
+  report.resize(reportLength_, 0);
+  if (!pending_.empty()) {
+    pending_.erase(pending_.begin());
+    ++swallowed_;
+    return;
+  }
+  if (reports_.size() == capacity_) reports_.pop_front();
+  reports_.push_back(std::move(report));
+}
+
+std::size_t InputQueue::take(std::span<std::uint8_t> out) {
+  std::lock_guard lock(mutex_);
+  return takeLocked(out);
+}
+
+std::size_t InputQueue::takeOrArm(std::span<std::uint8_t> out, const void* reader,
+                                  std::thread::id thread) {
+  std::lock_guard lock(mutex_);
+  const std::size_t written = takeLocked(out);
+  if (written == 0) pending_.emplace_back(reader, thread);
+  return written;
+}
+
+std::size_t InputQueue::takeLocked(std::span<std::uint8_t> out) {
+  std::size_t written = 0;
+  while (!reports_.empty() && written + reportLength_ <= out.size()) {
+    std::copy(reports_.front().begin(), reports_.front().end(), out.begin() + written);
+    written += reportLength_;
+    reports_.pop_front();
+  }
+  return written;
+}
+
+std::size_t InputQueue::size() const {
+  std::lock_guard lock(mutex_);
+  return reports_.size();
+}
+
+void InputQueue::clear() {
+  std::lock_guard lock(mutex_);
+  reports_.clear();
+}
+
+bool InputQueue::cancelPending(const void* reader, std::thread::id thread) {
+  std::lock_guard lock(mutex_);
+  const auto it = std::find(pending_.begin(), pending_.end(), std::make_pair(reader, thread));
+  if (it == pending_.end()) return false;
+  pending_.erase(it);
+  return true;
+}
+
+bool InputQueue::hasPending(const void* reader) const {
+  std::lock_guard lock(mutex_);
+  return std::any_of(pending_.begin(), pending_.end(),
+                     [reader](const auto& p) { return p.first == reader; });
+}
+
+std::size_t InputQueue::cancelAllOf(const void* reader) {
+  std::lock_guard lock(mutex_);
+  return std::erase_if(pending_, [reader](const auto& p) { return p.first == reader; });
+}
+
+void InputQueue::dropPending() {
+  std::lock_guard lock(mutex_);
+  pending_.clear();
+}
+
+std::size_t InputQueue::swallowedReports() const {
+  std::lock_guard lock(mutex_);
+  return swallowed_;
+}
+
+}  // namespace brisa::platform::sim

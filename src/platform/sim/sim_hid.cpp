@@ -1,0 +1,154 @@
+#include <algorithm>
+#include <thread>
+
+#include "platform/property_limits.h"
+#include "platform/sim/seams.h"
+
+namespace brisa::platform::sim {
+
+std::unique_ptr<HidDevice> SimHid::open(std::string_view path, HidAccess access) {
+  std::unique_lock lock(m_.mutex_);
+  bool viaStrippedPath = false;
+  const auto found = m_.findHidLocked(path, &viaStrippedPath);
+  if (!found) return nullptr;
+  const Machine::HidRec& rec = m_.hids_[*found];
+  const HidFunction& f = rec.function;
+  if (access == HidAccess::ReadWrite && !f.opensForReadWrite) return nullptr;
+  if (!f.opensForQuery && access == HidAccess::QueryOnly) return nullptr;
+  if (f.queryOpensOnlyWithoutKbd && !viaStrippedPath) return nullptr;
+  const DeviceId owner = rec.owner;
+  const std::uint64_t generation = m_.devices_[owner].generation;
+  std::shared_ptr<BoardFirmware> firmware = f.firmware;
+  lock.unlock();  // the handle counts itself in
+  return std::make_unique<SimHidDevice>(m_, *found, owner, generation, access, std::move(firmware));
+}
+
+bool SimHid::bluetoothFeatureReportsCarryReportId() const {
+  std::lock_guard lock(m_.mutex_);
+  return m_.reportIdInByte0_;
+}
+
+SimHidDevice::SimHidDevice(Machine& machine, std::size_t hid, DeviceId owner,
+                           std::uint64_t generation, HidAccess access,
+                           std::shared_ptr<BoardFirmware> firmware)
+    : m_(machine),
+      hid_(hid),
+      owner_(owner),
+      generation_(generation),
+      access_(access),
+      firmware_(std::move(firmware)) {
+  std::lock_guard lock(m_.mutex_);
+  ++m_.devices_[owner_].hidHandles;
+}
+
+SimHidDevice::~SimHidDevice() {
+  const std::size_t pending = firmware_ ? firmware_->inputQueue().cancelAllOf(this) : 0;
+  std::lock_guard lock(m_.mutex_);
+  Machine::DeviceRec& device = m_.devices_[owner_];
+  --device.hidHandles;
+  // Closing under a pending read is what the read thread must never do.
+  if (pending > 0) ++device.closedWithPendingRead;
+}
+
+std::optional<HidFunction> SimHidDevice::liveFunction() const {
+  std::lock_guard lock(m_.mutex_);
+  const Machine::DeviceRec& device = m_.devices_[owner_];
+  if (!device.plugged || device.generation != generation_) return std::nullopt;
+  return m_.hids_[hid_].function;
+}
+
+bool SimHidDevice::canExchange() const {
+  return access_ == HidAccess::ReadWrite && firmware_ && liveFunction().has_value();
+}
+
+void SimHidDevice::vanish() {
+  bool current = false;
+  {
+    std::lock_guard lock(m_.mutex_);
+    current = m_.devices_[owner_].generation == generation_;
+  }
+  if (current) m_.unplug(owner_);
+}
+
+std::optional<HidAttributes> SimHidDevice::attributes() {
+  const auto f = liveFunction();
+  if (!f || f->attributesFail) return std::nullopt;
+  return f->attributes;
+}
+
+std::optional<HidCaps> SimHidDevice::capabilities() {
+  const auto f = liveFunction();
+  if (!f || f->capabilitiesFail) return std::nullopt;
+  return f->caps;
+}
+
+std::optional<std::string> SimHidDevice::productString() {
+  const auto f = liveFunction();
+  if (!f || !f->productString || !fitsProductString(*f->productString)) return std::nullopt;
+  return f->productString;
+}
+
+bool SimHidDevice::getFeature(std::span<std::uint8_t> buffer) {
+  const auto f = liveFunction();
+  if (!f || access_ != HidAccess::ReadWrite || !firmware_) return false;
+  switch (firmware_->getFeature(buffer)) {
+    case BoardFirmware::Outcome::Done:
+      break;
+    case BoardFirmware::Outcome::Vanished:
+      vanish();
+      return false;
+    default:
+      return false;
+  }
+  if (f->bluetooth && !m_.hid().bluetoothFeatureReportsCarryReportId()) {
+    // The older stack hands over the payload alone, starting at byte 0.
+    std::copy(buffer.begin() + 1, buffer.end(), buffer.begin());
+    buffer.back() = 0;
+  }
+  return true;
+}
+
+bool SimHidDevice::setFeature(std::span<const std::uint8_t> buffer) {
+  if (!canExchange()) return false;
+  switch (firmware_->setFeature(buffer)) {
+    case BoardFirmware::Outcome::Done:
+      return true;
+    case BoardFirmware::Outcome::Rebooting:
+      m_.reboot(owner_);
+      return true;
+    case BoardFirmware::Outcome::Vanished:
+      vanish();
+      return false;
+    case BoardFirmware::Outcome::Failed:
+      return false;
+  }
+  return false;
+}
+
+InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer) {
+  if (!canExchange()) return InputRead{InputReadStatus::Failed, 0};
+  InputQueue& queue = firmware_->inputQueue();
+  const std::thread::id self = std::this_thread::get_id();
+  queue.cancelPending(this, self);
+  switch (firmware_->inputReadOutcome()) {
+    case BoardFirmware::InputOutcome::Vanished:
+      vanish();
+      return InputRead{};
+    case BoardFirmware::InputOutcome::Failed:
+      return InputRead{};
+    case BoardFirmware::InputOutcome::StayPending:
+      return InputRead{InputReadStatus::Pending, 0};
+    case BoardFirmware::InputOutcome::Normal:
+      break;
+  }
+  if (buffer.size() < queue.reportLength()) return InputRead{};
+  const std::size_t bytes = queue.takeOrArm(buffer, this, self);
+  if (bytes > 0) return InputRead{InputReadStatus::Completed, bytes};
+  return InputRead{InputReadStatus::Pending, 0};
+}
+
+void SimHidDevice::cancelInput() {
+  if (firmware_) firmware_->inputQueue().cancelPending(this, std::this_thread::get_id());
+}
+
+}  // namespace brisa::platform::sim
