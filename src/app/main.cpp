@@ -12,7 +12,8 @@
 #include "editor/environment.h"
 #include "editor/thread_launcher.h"
 #include "platform/linux/libusb_usb.h"
-#include "platform/sim/sim_usb.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/scenario.h"
 #include "qt/qt_prompts.h"
 #include "qt/qt_shell.h"
 #include "resources/app_info.h"
@@ -21,29 +22,37 @@ namespace {
 
 // The devices the tool sees: this machine's, or a simulated machine's.
 struct Backend {
-  std::unique_ptr<brisa::platform::Usb> usb;
-};
+  std::unique_ptr<brisa::platform::sim::Machine> simulated;
+  std::unique_ptr<brisa::platform::Usb> libusb;
 
-// TODO(simulated machine): build the scenario's machine and take all its seams; until then a
-// simulated machine is an empty one.
-std::optional<Backend> StartSimulatedMachine(const std::string& scenario) {
-  if (scenario != "demo") return std::nullopt;
-  Backend backend;
-  backend.usb = std::make_unique<brisa::platform::sim::SimUsb>();
-  return backend;
-}
+  void wire(brisa::editor::Environment& environment) const {
+    if (simulated) {
+      environment.usb = &simulated->usb();
+      environment.hid = &simulated->hid();
+      environment.deviceTree = &simulated->deviceTree();
+      environment.gatt = &simulated->gatt();
+    } else {
+      // TODO(board link): the Linux HID, device-tree and GATT backend; until then this
+      // machine shows no boards.
+      environment.usb = libusb.get();
+    }
+  }
+};
 
 // BRISA_SIMULATE names a simulated machine; without it the real one is used.
 std::optional<Backend> ChooseBackend() {
-  const char* scenario = std::getenv("BRISA_SIMULATE");
-  if (scenario != nullptr && *scenario != '\0') {
-    auto backend = StartSimulatedMachine(scenario);
-    if (!backend) std::fprintf(stderr, "brisa: no simulated machine named \"%s\"\n", scenario);
-    return backend;
-  }
-  // TODO(board link): the Linux HID backend; until then the real machine shows no boards.
   Backend backend;
-  backend.usb = std::make_unique<brisa::platform::LibusbUsb>();
+  const char* name = std::getenv("BRISA_SIMULATE");
+  if (name != nullptr && *name != '\0') {
+    const auto scenario = brisa::platform::sim::namedScenario(name);
+    if (!scenario) {
+      std::fprintf(stderr, "brisa: no simulated machine named \"%s\"\n", name);
+      return std::nullopt;
+    }
+    backend.simulated = scenario->build();
+  } else {
+    backend.libusb = std::make_unique<brisa::platform::LibusbUsb>();
+  }
   return backend;
 }
 
@@ -60,7 +69,8 @@ int main(int argc, char** argv) {
   brisa::qt::QtPrompts prompts(shell.uiThread(), [&shell] { return shell.promptParent(); });
   brisa::editor::StdThreadLauncher threads;
   brisa::editor::AppContext context;
-  brisa::editor::Environment environment{shell, prompts, threads, {}, backend->usb.get()};
+  brisa::editor::Environment environment{shell, prompts, threads, {}};
+  backend->wire(environment);
 
   brisa::editor::CBrisaApp theApp(context, environment);
   theApp.InitInstance();

@@ -41,8 +41,10 @@ CBrisaDlg::~CBrisaDlg() {
 }
 
 void CBrisaDlg::QueryReportOffset() {
-  // Linux hands every feature report over with its report id in byte 0, Bluetooth ones too.
-  m_context.board.isWin10OrLater = 1;
+  // Linux hands every feature report over with its report id in byte 0, Bluetooth ones too;
+  // a backend may say otherwise.
+  const platform::Hid* hid = m_environment.hid;
+  m_context.board.isWin10OrLater = hid == nullptr || hid->bluetoothFeatureReportsCarryReportId();
 }
 
 void CBrisaDlg::InitUsbContext() {

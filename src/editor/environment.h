@@ -3,6 +3,9 @@
 #include <functional>
 
 #include "editor/thread_launcher.h"
+#include "platform/device_tree.h"
+#include "platform/gatt.h"
+#include "platform/hid_device.h"
 #include "platform/usb.h"
 #include "ui/prompts.h"
 #include "ui/shell.h"
@@ -22,8 +25,12 @@ struct Environment {
   ui::Prompts& prompts;
   ThreadLauncher& threads;
   WorkerProcs workers;
-  // The USB library for the firmware upgrade; null where there is none.
+  // The machine's devices, each seam null where the backend has none yet. The device tree and
+  // GATT serve the board link; HID answers the report-offset question at start too.
   platform::Usb* usb = nullptr;
+  platform::Hid* hid = nullptr;
+  platform::DeviceTree* deviceTree = nullptr;
+  platform::Gatt* gatt = nullptr;
 };
 
 }  // namespace brisa::editor

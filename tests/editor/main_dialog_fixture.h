@@ -7,7 +7,7 @@
 #include "editor/brisa_dlg.h"
 #include "editor/environment.h"
 #include "editor/thread_launcher.h"
-#include "platform/sim/sim_usb.h"
+#include "platform/sim/machine.h"
 #include "ui/headless_prompts.h"
 #include "ui/headless_shell.h"
 
@@ -32,14 +32,17 @@ struct HeadlessProcess {
     environment.workers.ReadThreadProc = [this] { started.push_back("read"); };
     environment.workers.DfuThreadProc = [this] { started.push_back("dfu"); };
     environment.workers.WriteThreadProc = [this] { started.push_back("write"); };
-    environment.usb = &usb;
+    environment.usb = &machine.usb();
+    environment.hid = &machine.hid();
+    environment.deviceTree = &machine.deviceTree();
+    environment.gatt = &machine.gatt();
   }
 
   AppContext context;
   ui::HeadlessShell shell;
   ui::HeadlessPrompts prompts;
   ScriptedLauncher launcher;
-  platform::sim::SimUsb usb;
+  platform::sim::Machine machine;
   Environment environment{shell, prompts, launcher, {}};
   std::vector<std::string> started;
 };

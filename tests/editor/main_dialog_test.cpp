@@ -59,7 +59,7 @@ TEST(MainDialogConstruction, PublishesItselfBeforeAnyWindowExists) {
 
 TEST(MainDialogConstruction, StartsTheUsbLibraryOnceAndToleratesItsFailure) {
   HeadlessProcess process;
-  process.usb.failInit(platform::kUsbErrorNoMem);
+  process.machine.simUsb().failInit(platform::kUsbErrorNoMem);
   {
     CBrisaDlg dialog(process.context, process.environment);
     EXPECT_EQ(process.context.dfu.pUsbContext, nullptr);
@@ -69,7 +69,16 @@ TEST(MainDialogConstruction, StartsTheUsbLibraryOnceAndToleratesItsFailure) {
 
   HeadlessProcess working;
   CBrisaDlg dialog(working.context, working.environment);
-  EXPECT_EQ(working.context.dfu.pUsbContext, &working.usb);
+  EXPECT_EQ(working.context.dfu.pUsbContext, &working.machine.usb());
+}
+
+TEST(MainDialogConstruction, AsksTheBackendWhereABluetoothPayloadStarts) {
+  for (const bool idInByte0 : {true, false}) {
+    HeadlessProcess process;
+    process.machine.setBluetoothReportIdInByte0(idInByte0);
+    CBrisaDlg dialog(process.context, process.environment);
+    EXPECT_EQ(process.context.board.isWin10OrLater, idInByte0 ? 1u : 0u);
+  }
 }
 
 TEST_F(MainDialogTest, StartsWithNoBoardShownAndButtonSetupInFront) {

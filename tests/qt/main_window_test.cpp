@@ -17,6 +17,8 @@
 #include "editor/brisa_dlg.h"
 #include "editor/build_caption.h"
 #include "editor/environment.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/scenario.h"
 #include "qt/dialog_widgets.h"
 #include "qt/qt_shell.h"
 #include "resources/resource_ids.h"
@@ -216,6 +218,25 @@ TEST_F(QtMainWindowTest, Screenshots) {
   ASSERT_TRUE(selector->grab().save(dir + "/key_selector.png"));
   shell.destroyDialog(res::dialog::kMain);  // takes the selector along
   EXPECT_FALSE(shell.hasDialog(res::dialog::kKeySelector));
+}
+
+TEST(QtDemoMachine, TheWindowStartsOnTheSimulatedMachine) {
+  QtProcess process;
+  const auto machine = platform::sim::namedScenario("demo")->build();
+  process.environment.usb = &machine->usb();
+  process.environment.hid = &machine->hid();
+  process.environment.deviceTree = &machine->deviceTree();
+  process.environment.gatt = &machine->gatt();
+  process.shell.loadAccelerators(res::kMainAccelerators);
+  process.shell.setMainDialog(res::dialog::kMain);
+  {
+    editor::CBrisaDlg dialog(process.context, process.environment);
+    dialog.Create();
+    EXPECT_TRUE(process.shell.dialogVisible(res::dialog::kMain));
+    EXPECT_EQ(process.context.dfu.pUsbContext, &machine->usb());
+    EXPECT_EQ(process.context.board.isWin10OrLater, 1u);
+    process.shell.destroyDialog(res::dialog::kMain);
+  }
 }
 
 // The whole life through the application object: the modal run, the closing rule, the end.
