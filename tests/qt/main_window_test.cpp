@@ -119,6 +119,14 @@ TEST_F(QtMainWindowTest, ATabClickSwitchesThePageAndNothingElseDoes) {
   EXPECT_TRUE(shell.widget(res::dialog::kAdvanced)->isAncestorOf(QApplication::focusWidget()));
 }
 
+TEST_F(QtMainWindowTest, TheTabKeyNeverStopsOnTheTabStrip) {
+  main().widget(ids::kDeviceCombo)->setFocus();
+  for (int step = 0; step < 60; ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), tabBar()) << "after " << step + 1 << " tabs";
+  }
+}
+
 TEST_F(QtMainWindowTest, EveryPageFillsTheSameAreaBelowTheTabs) {
   TabControlWidget* tabs = main().tabControl(ids::kTabControl);
   const QRect area = tabs->pageRect();
