@@ -184,7 +184,7 @@ void CBrisaDlg::OnFileOpen() {
 }
 
 void CBrisaDlg::OnFileSave() {
-  // The menu offers no plain Save; Save As is the way to store a file.
+  // TODO(configuration file): write the pages to the file Save As has just named.
 }
 
 void CBrisaDlg::OnFileSaveAs() {
