@@ -4,6 +4,7 @@
 
 #include "board/config_record.h"
 #include "board/device.h"
+#include "editor/config_file.h"
 #include "editor/config_pages.h"
 
 namespace brisa::editor {

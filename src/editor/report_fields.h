@@ -9,9 +9,6 @@
 
 namespace brisa::editor {
 
-// Model id stored in a configuration file saved while no board was connected.
-inline constexpr std::uint32_t kNoBoardModelId = 0xFFFFFFFFu;
-
 // How reports 4 and 5 (and the axis inversion flags) are laid out for a model.
 enum class ReportLayout {
   Range,   // 12-bit axis minimum and maximum, inversion in bit 15 of each minimum

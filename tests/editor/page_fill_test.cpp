@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/config_file.h"
 #include "editor/config_reports.h"
 #include "editor/report_fields.h"
 #include "page_set.h"
@@ -282,6 +283,47 @@ TEST(PageFillTest, FileButtonsFollowTheBoardConnectedNow) {
     EXPECT_EQ(written.count(bs::RotaryBox(7)), 1u);
     EXPECT_EQ(written.count(bs::ToggleBox(8)), 0u);
     EXPECT_EQ(written.count(bs::EncoderBox(4)), 0u);
+  }
+}
+
+TEST(PageFillTest, OpenedFileIsShownByTheModelIdInItsBytes) {
+  // A Kestrel configuration, saved, then opened with Osprey connected.
+  ConfigRecord record;
+  SetWord(record.axisKeyA, field::AxisMin(0), 0x8123);
+  record.axisKeyB[0] = field::kAxisReportMarker;
+  ConfigFileBytes bytes = EncodeConfigFile(record, 9);
+  auto open = [&](PageSet& set, std::uint32_t expectedId) {
+    const DecodedConfigFile decoded = DecodeConfigFile(bytes);
+    EXPECT_EQ(decoded.status, ConfigFileStatus::Ok);
+    EXPECT_EQ(decoded.file.modelId, expectedId);
+    FillConfigPages(set.pages(), decoded.file.record,
+                    FileFillLayout(decoded.file.modelId, Board(ModelId::Osprey).get()));
+  };
+  {
+    PageSet set;
+    open(set, 9);
+    EXPECT_EQ(set.axisSetup.text(ax::MinEdit(0)), "291");
+    EXPECT_TRUE(set.axisSetup.checked(ax::InvertedBox(0)));
+    EXPECT_TRUE(set.keyboard.writtenIds().empty());
+  }
+  // Only the model id changed: the check byte does not cover it, so the same blocks are shown
+  // with the key layout of model 3.
+  bytes[78] = 3;
+  {
+    PageSet set;
+    open(set, 3);
+    EXPECT_EQ(set.keyboard.text(kb::KeyEdit(1)), "0x23");
+    EXPECT_EQ(set.keyboard.text(kb::KeyEdit(2)), "0x81");
+    EXPECT_EQ(set.keyboard.text(kb::KeyEdit(18)), "0x04");
+    EXPECT_TRUE(set.axisSetup.writtenIds().empty());
+  }
+  // Saved without a board: nothing of reports 4 and 5 is shown.
+  bytes = EncodeConfigFile(record, kNoBoardModelId);
+  {
+    PageSet set;
+    open(set, kNoBoardModelId);
+    EXPECT_TRUE(set.axisSetup.writtenIds().empty());
+    EXPECT_TRUE(set.keyboard.writtenIds().empty());
   }
 }
 
