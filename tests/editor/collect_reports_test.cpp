@@ -229,12 +229,14 @@ TEST(CollectConfigReportsTest, SignedLayoutKeepsLow16BitsOfAllEightAxes) {
     set.axisSetup.setText(ax::MaxEdit(0), "32767");
     set.axisSetup.setText(ax::MinEdit(7), "-1");
     set.axisSetup.setText(ax::MaxEdit(7), "70000");
-    set.axisSetup.setChecked(ax::InvertedBox(0), true);  // no flag in the word
+    set.axisSetup.setText(ax::MinEdit(4), "5");
+    for (int k : {0, 4}) set.axisSetup.setChecked(ax::InvertedBox(k), true);  // no flag in words
     const auto [a, b] = BuildAxisKeyReports(set.pages(), Board(model).get());
     EXPECT_EQ(WordAt(a, field::AxisMin(0)), 0x8000);
     EXPECT_EQ(WordAt(a, field::AxisMax(0)), 0x7FFF);
     EXPECT_EQ(WordAt(b, field::AxisMin(3)), 0xFFFF);
     EXPECT_EQ(WordAt(b, field::AxisMax(3)), 4464);
+    EXPECT_EQ(WordAt(b, field::AxisMin(0)), 5);
   }
 }
 

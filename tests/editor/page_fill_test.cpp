@@ -333,16 +333,31 @@ struct Shown {
   int axes = 0;  // axis rows written, from axis 1
   bool gains = false;
   bool keys = false;
+  // Some control was written that none of the above accounts for.
+  bool stray = false;
   bool operator==(const Shown&) const = default;
 };
 
 Shown Observe(PageSet& set) {
   Shown shown;
-  shown.pin = set.advanced.writtenIds().count(adv::kRequirePinBox) != 0;
+  const auto advanced = set.advanced.writtenIds();
+  shown.pin = advanced.count(adv::kRequirePinBox) != 0;
   const auto axis = set.axisSetup.writtenIds();
   while (shown.axes < 8 && axis.count(ax::MinEdit(shown.axes)) != 0) ++shown.axes;
   shown.gains = axis.count(ax::kGainSlider1) != 0;
   shown.keys = !set.keyboard.writtenIds().empty();
+
+  std::set<int> expected = {adv::kFilteringEdit, adv::kDebounceEdit, adv::kEncoderPressTimeEdit,
+                            adv::kSwitchPressTimeEdit};
+  if (shown.pin) expected.insert({adv::kRequirePinBox, adv::kPinEdit});
+  shown.stray = advanced != expected;
+  expected.clear();
+  for (int k = 0; k < shown.axes; ++k) {
+    expected.insert({ax::MinEdit(k), ax::MaxEdit(k), ax::InvertedBox(k)});
+  }
+  if (shown.gains) expected.insert({ax::kGainSlider1, ax::kGainSlider2});
+  shown.stray = shown.stray || axis != expected;
+  shown.stray = shown.stray || (shown.keys && set.keyboard.writtenIds().size() != 36);
   return shown;
 }
 
