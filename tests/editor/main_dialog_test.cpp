@@ -204,7 +204,7 @@ TEST(MainDialogClosing, ARequestNoWorkerServesKeepsNothingOpen) {
     bool upgrade;         // the pending request: upgrade, else write
     bool closes;
   } cases[] = {
-      {2, false, true}, {1, true, true}, {0, false, false},
+      {2, false, true}, {1, true, true},   {0, false, false},
       {0, true, false}, {1, false, false}, {2, true, false},
   };
   for (const auto& c : cases) {
