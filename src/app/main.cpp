@@ -74,5 +74,8 @@ int main(int argc, char** argv) {
 
   brisa::editor::CBrisaApp theApp(context, environment);
   theApp.InitInstance();
-  return 0;
+  // The workers loop until the process ends and use the objects above; destroying those
+  // under them on the way out of main() could crash the exit, so the process ends here.
+  std::fflush(nullptr);
+  std::_Exit(0);
 }

@@ -156,7 +156,11 @@ void CBrisaDlg::ShowPicturesNotReceived() {
 }
 
 void CBrisaDlg::OnCancel() {
-  if (m_context.board.writeRequest != 0 || m_context.dfu.upgradeRequest != 0) return;
+  // A request counts only while its worker runs: one that never started would keep the
+  // window open for good, and without it nothing is being written.
+  const bool writePending = m_context.board.writeRequest != 0 && m_context.hWriteThread;
+  const bool upgradePending = m_context.dfu.upgradeRequest != 0 && m_context.hDfuThread;
+  if (writePending || upgradePending) return;
   m_environment.shell.endDialog(res::dialog::kMain, ui::kIdCancel);
 }
 

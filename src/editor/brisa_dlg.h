@@ -27,7 +27,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   void Create();
 
   bool OnInitDialog();
-  // The closing rule: refused while a configuration write or a firmware upgrade is pending.
+  // The closing rule: refused while a configuration write or a firmware upgrade is pending
+  // and a running worker will serve it.
   void OnCancel();
   void OnOK() {}
 

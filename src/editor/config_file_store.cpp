@@ -36,6 +36,17 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 bool AtomicFileWriter::Open() {
   Discard();
+  std::error_code ec;
+  // A file its owner made read-only could not be opened for writing; renaming over it would
+  // replace it all the same, so it is refused here.
+  const auto existing = std::filesystem::status(target_, ec);
+  constexpr auto kWriteBits = std::filesystem::perms::owner_write |
+                              std::filesystem::perms::group_write |
+                              std::filesystem::perms::others_write;
+  if (!ec && std::filesystem::is_regular_file(existing) &&
+      (existing.permissions() & kWriteBits) == std::filesystem::perms::none) {
+    return false;
+  }
   std::random_device seed;
   std::mt19937 random(seed());
   const std::filesystem::path folder = target_.parent_path();

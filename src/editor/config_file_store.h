@@ -24,7 +24,8 @@ class AtomicFileWriter {
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Creates the temporary file; false when the folder does not let us create one.
+  // Creates the temporary file; false when the folder does not let us create one or the
+  // file to replace is read-only.
   bool Open();
   // Writes the bytes and moves them into place; false leaves the target as it was.
   bool Commit(std::span<const std::uint8_t> bytes);

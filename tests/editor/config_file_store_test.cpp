@@ -119,6 +119,18 @@ TEST_F(ConfigFileStoreTest, SaveKeepsPermissionsOfReplacedFile) {
             fs::perms::owner_read | fs::perms::owner_write);
 }
 
+TEST_F(ConfigFileStoreTest, AReadOnlyFileIsNotReplaced) {
+  // Writing over the file in place would fail; renaming over it must not succeed instead.
+  const fs::path target = dir_ / "kept.bin";
+  Put(target, {1, 2, 3});
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  AtomicFileWriter writer(target);
+  EXPECT_FALSE(writer.Open());
+  EXPECT_FALSE(writer.Commit(std::vector<std::uint8_t>{7, 7}));
+  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
 TEST_F(ConfigFileStoreTest, ReadHeadStopsAtLimit) {
   const fs::path path = dir_ / "long.bin";
   std::vector<std::uint8_t> bytes(100);

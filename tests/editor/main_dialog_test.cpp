@@ -196,6 +196,30 @@ TEST(MainDialogClosing, RefusedWhileAWriteOrAnUpgradeIsPending) {
   }
 }
 
+TEST(MainDialogClosing, ARequestNoWorkerServesKeepsNothingOpen) {
+  // A worker that could not start never clears its request; waiting for it would leave the
+  // user no way out but killing the process.
+  const struct {
+    std::size_t failing;  // 0 read, 1 DFU, 2 write
+    bool upgrade;         // the pending request: upgrade, else write
+    bool closes;
+  } cases[] = {
+      {2, false, true}, {1, true, true},   {0, false, false},
+      {0, true, false}, {1, false, false}, {2, true, false},
+  };
+  for (const auto& c : cases) {
+    HeadlessProcess process;
+    process.launcher.failCodes = std::vector<int>(3, 0);
+    process.launcher.failCodes[c.failing] = 11;
+    CBrisaDlg dialog(process.context, process.environment);
+    StartAsTheApplicationDoes(process.shell, dialog);
+    (c.upgrade ? process.context.dfu.upgradeRequest : process.context.board.writeRequest) = 1;
+    process.shell.pressEscape(res::dialog::kMain);
+    EXPECT_EQ(process.shell.modalResult(res::dialog::kMain).has_value(), c.closes)
+        << "failing " << c.failing << " upgrade " << c.upgrade;
+  }
+}
+
 TEST_F(MainDialogTest, EnterOnAPageDoesNothing) {
   main().setEnabled(ids::kReadButton, true);
   for (int page = 0; page < kPageCount; ++page) {

@@ -257,6 +257,10 @@ TEST(QtApplication, ClosingWaitsForAPendingWrite) {
     process.context.board.writeRequest = 1;
     QTest::keyClick(top, Qt::Key_Escape);
     top->close();  // the close box
+    for (QAction* item :
+         process.shell.menuBar(res::dialog::kMain)->actions().at(0)->menu()->actions()) {
+      if (item->text() == "&Exit") item->trigger();
+    }
     process.shell.window(res::dialog::kMain).widget(ids::kTabControl);
     QTest::keyClick(process.shell.widget(res::dialog::kButtonSetup), Qt::Key_Escape);
     refused = top->isVisible();
