@@ -40,9 +40,14 @@ void FillTimings(ui::Window& page, const ConfigBlock& settings) {
 // Only boards that pair over Bluetooth, and files that may come from one, show the PIN; on a
 // wired board the same bytes carry the model key.
 bool ShowsPin(const PageFillLayout& layout) {
+  using board::ModelId;
+  using board::ToNumber;
   const std::uint32_t id = layout.layoutId;
-  if (layout.variant == FillVariant::Read) return id == 1 || id == 7;
-  return id == 0 || id == 1 || id == 7 || (id >= 11 && id != kNoBoardModelId);
+  const bool bluetoothCapable =
+      id == ToNumber(ModelId::Merlin) || id == ToNumber(ModelId::Keyboard);
+  if (layout.variant == FillVariant::Read) return bluetoothCapable;
+  // A file may also name no known board (0, the bootloader, or beyond): its PIN is shown too.
+  return bluetoothCapable || id == 0 || (id >= ToNumber(ModelId::DFU) && id != kNoBoardModelId);
 }
 
 void FillPin(ui::Window& page, std::uint32_t pin) {
@@ -130,25 +135,21 @@ void FillConfigPages(const ConfigPages& pages, const board::ConfigRecord& record
   FillTimings(pages.advanced, record.settings);
   if (ShowsPin(layout)) FillPin(pages.advanced, ReadLong(record.settings, field::kPinWord));
 
-  switch (layout.layoutId) {
-    case 1:
-    case 2:
-    case 8:
-    case 9:
+  // Saved without a board: the file has no layout to show.
+  if (layout.layoutId == kNoBoardModelId) return;
+  switch (LayoutOfModel(layout.layoutId)) {
+    case ReportLayout::Range:
       FillRangeAxes(pages.axisSetup, record.axisKeyA, record.axisKeyB);
       break;
-    case 4:
-      FillSignedAxes(pages.axisSetup, record, false);
+    case ReportLayout::Signed:
+      if (layout.layoutId == board::ToNumber(board::ModelId::Egret)) {
+        FillEgretAxes(pages.axisSetup, record);
+      } else {
+        FillSignedAxes(pages.axisSetup, record,
+                       layout.layoutId == board::ToNumber(board::ModelId::Heron));
+      }
       break;
-    case 6:
-      FillSignedAxes(pages.axisSetup, record, true);
-      break;
-    case 5:
-      FillEgretAxes(pages.axisSetup, record);
-      break;
-    case kNoBoardModelId:
-      break;  // saved without a board: the file has no layout to show
-    default:
+    case ReportLayout::Key:
       FillKeyCodes(pages.keyboard, record);
       break;
   }

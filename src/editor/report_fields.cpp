@@ -5,21 +5,20 @@
 
 namespace brisa::editor {
 
-ReportLayout BuildLayoutOf(const board::Device* device) {
-  if (device == nullptr) return ReportLayout::Key;
-  switch (device->GetModelId()) {
-    case 1:
-    case 2:
-    case 8:
-    case 9:
-      return ReportLayout::Range;
-    case 4:
-    case 5:
-    case 6:
-      return ReportLayout::Signed;
-    default:
-      return ReportLayout::Key;
+ReportLayout LayoutOfModel(std::uint32_t modelId) {
+  using board::ModelId;
+  using board::ToNumber;
+  for (ModelId m : {ModelId::Merlin, ModelId::Osprey, ModelId::Sparrow, ModelId::Kestrel}) {
+    if (modelId == ToNumber(m)) return ReportLayout::Range;
   }
+  for (ModelId m : {ModelId::Plover, ModelId::Egret, ModelId::Heron}) {
+    if (modelId == ToNumber(m)) return ReportLayout::Signed;
+  }
+  return ReportLayout::Key;
+}
+
+ReportLayout BuildLayoutOf(const board::Device* device) {
+  return device == nullptr ? ReportLayout::Key : LayoutOfModel(device->GetModelId());
 }
 
 std::int32_t ScanDecimal(const std::string& text) {

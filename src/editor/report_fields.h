@@ -15,6 +15,9 @@ enum class ReportLayout {
   Signed,  // 16-bit signed axis values, inversion in the low bits of the PIN word
   Key,     // one key code per button
 };
+// The layout of a model number (a board's, or the one stored in a file); numbers that name no
+// axis model carry key codes.
+ReportLayout LayoutOfModel(std::uint32_t modelId);
 // The layout the editor builds for the connected board; no board means the key layout.
 ReportLayout BuildLayoutOf(const board::Device* device);
 
