@@ -11,6 +11,8 @@
 #include "editor/brisa_app.h"
 #include "editor/environment.h"
 #include "editor/thread_launcher.h"
+#include "editor/worker_procs.h"
+#include "platform/clock.h"
 #include "platform/linux/libusb_usb.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/scenario.h"
@@ -69,8 +71,11 @@ int main(int argc, char** argv) {
   brisa::qt::QtPrompts prompts(shell.uiThread(), [&shell] { return shell.promptParent(); });
   brisa::editor::StdThreadLauncher threads;
   brisa::editor::AppContext context;
+  brisa::platform::SystemClock clock;
   brisa::editor::Environment environment{shell, prompts, threads, {}};
+  environment.clock = &clock;
   backend->wire(environment);
+  environment.workers = brisa::editor::MakeWorkerProcs(context, environment);
 
   brisa::editor::CBrisaApp theApp(context, environment);
   theApp.InitInstance();

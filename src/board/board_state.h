@@ -9,6 +9,15 @@
 
 namespace brisa::board {
 
+// How the last write request ended. The write worker stores it before it clears writeRequest,
+// so whoever sees the request cleared reads the outcome of that write.
+enum class WriteOutcome : std::uint32_t {
+  None,      // no write has ended since the request was raised
+  Accepted,  // the board accepted all four reports
+  Refused,   // at least one report was still refused after its retries
+  Dropped,   // selection closed the board it was meant for: nothing was written
+};
+
 // What the user interface and the board's read and write workers share. Each request flag is
 // 0 or 1, set by one side and cleared by the other.
 struct BoardState {
@@ -16,6 +25,7 @@ struct BoardState {
   std::atomic<std::uint32_t> readDone{0};       // set by the read worker, taken by the timer
   std::atomic<std::uint32_t> writeRequest{0};   // set by Update, cleared by the write worker
   std::atomic<std::uint32_t> rebootRequest{0};  // set by Reboot, cleared by the write worker
+  std::atomic<WriteOutcome> writeOutcome{WriteOutcome::None};
 
   // 1 when a Bluetooth board's feature reports carry the report id in byte 0, so its payload
   // starts at byte 1 as a wired board's does (always so on Linux).

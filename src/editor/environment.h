@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "editor/thread_launcher.h"
+#include "platform/clock.h"
 #include "platform/device_tree.h"
 #include "platform/gatt.h"
 #include "platform/hid_device.h"
@@ -31,6 +32,8 @@ struct Environment {
   platform::Hid* hid = nullptr;
   platform::DeviceTree* deviceTree = nullptr;
   platform::Gatt* gatt = nullptr;
+  // Every wait of the dialog and the workers; null: real time.
+  platform::Clock* clock = nullptr;
 };
 
 }  // namespace brisa::editor

@@ -62,13 +62,30 @@ class HidDevice {
   virtual void cancelInput() = 0;
 };
 
+// Why an open failed. A keyboard collection refuses a read/write open by its nature; a board
+// the user may not open (no udev rule) must not be taken for one.
+enum class HidOpenError {
+  None,
+  NotFound,      // no such interface (any more)
+  Refused,       // the interface refuses this access (a keyboard collection and ReadWrite)
+  AccessDenied,  // the system denies this user the access
+};
+
+struct HidOpenResult {
+  std::unique_ptr<HidDevice> device;  // null on failure
+  HidOpenError error = HidOpenError::None;
+};
+
 // Opens HID interfaces by path.
 class Hid {
  public:
   virtual ~Hid() = default;
-  // Null when the path does not open with that access (a keyboard collection refuses
-  // ReadWrite; a vanished device refuses both).
-  virtual std::unique_ptr<HidDevice> open(std::string_view path, HidAccess access) = 0;
+  // Null device when the path does not open with that access (a keyboard collection refuses
+  // ReadWrite; a vanished device refuses both), with the reason.
+  virtual HidOpenResult openDevice(std::string_view path, HidAccess access) = 0;
+  std::unique_ptr<HidDevice> open(std::string_view path, HidAccess access) {
+    return openDevice(path, access).device;
+  }
   // Whether a Bluetooth board's feature reports come back with the report id in byte 0 (true on
   // Linux and on Windows 10 and later; false on older Windows, where the payload starts at 0).
   virtual bool bluetoothFeatureReportsCarryReportId() const = 0;

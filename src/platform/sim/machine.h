@@ -47,6 +47,8 @@ struct HidFunction {
   bool opensForQuery = true;
   // The path as listed refuses even a query open; the same path without "\KBD" opens.
   bool queryOpensOnlyWithoutKbd = false;
+  // The system denies this user every open (a node without the udev rule's access).
+  bool accessDenied = false;
   bool bluetooth = false;  // carried over Bluetooth LE (matters for the report-id question)
   bool attributesFail = false;
   bool capabilitiesFail = false;

@@ -35,7 +35,7 @@ class SimDeviceTree final : public DeviceTree {
 class SimHid final : public Hid {
  public:
   explicit SimHid(Machine& machine) : m_(machine) {}
-  std::unique_ptr<HidDevice> open(std::string_view path, HidAccess access) override;
+  HidOpenResult openDevice(std::string_view path, HidAccess access) override;
   bool bluetoothFeatureReportsCarryReportId() const override;
 
  private:

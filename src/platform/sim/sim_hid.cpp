@@ -6,21 +6,25 @@
 
 namespace brisa::platform::sim {
 
-std::unique_ptr<HidDevice> SimHid::open(std::string_view path, HidAccess access) {
+HidOpenResult SimHid::openDevice(std::string_view path, HidAccess access) {
   std::unique_lock lock(m_.mutex_);
   bool viaStrippedPath = false;
   const auto found = m_.findHidLocked(path, &viaStrippedPath);
-  if (!found) return nullptr;
+  if (!found) return {nullptr, HidOpenError::NotFound};
   const Machine::HidRec& rec = m_.hids_[*found];
   const HidFunction& f = rec.function;
-  if (access == HidAccess::ReadWrite && !f.opensForReadWrite) return nullptr;
-  if (!f.opensForQuery && access == HidAccess::QueryOnly) return nullptr;
-  if (f.queryOpensOnlyWithoutKbd && !viaStrippedPath) return nullptr;
+  if (f.accessDenied) return {nullptr, HidOpenError::AccessDenied};
+  if (access == HidAccess::ReadWrite && !f.opensForReadWrite)
+    return {nullptr, HidOpenError::Refused};
+  if (!f.opensForQuery && access == HidAccess::QueryOnly) return {nullptr, HidOpenError::Refused};
+  if (f.queryOpensOnlyWithoutKbd && !viaStrippedPath) return {nullptr, HidOpenError::Refused};
   const DeviceId owner = rec.owner;
   const std::uint64_t generation = m_.devices_[owner].generation;
   std::shared_ptr<BoardFirmware> firmware = f.firmware;
   lock.unlock();  // the handle counts itself in
-  return std::make_unique<SimHidDevice>(m_, *found, owner, generation, access, std::move(firmware));
+  return {
+      std::make_unique<SimHidDevice>(m_, *found, owner, generation, access, std::move(firmware)),
+      HidOpenError::None};
 }
 
 bool SimHid::bluetoothFeatureReportsCarryReportId() const {
