@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "board/config_record.h"
 #include "board/device.h"
@@ -34,6 +35,11 @@ struct BoardState {
   ConfigRecord configRecord;        // the configuration last read, opened or saved
   OutgoingReports outReports;       // built from the pages, sent by the write worker
   std::unique_ptr<Device> pDevice;  // the selected board's model; null while none is selected
+
+  // Orders the board objects' replacement (selection) against a worker pass: a worker holds it
+  // for a whole pass, selection while it replaces the objects, the UI thread briefly to copy
+  // the shared record or reports. No holder ever calls into the user interface.
+  std::mutex boardLock;
 };
 
 }  // namespace brisa::board
