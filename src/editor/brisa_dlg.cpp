@@ -26,7 +26,7 @@ std::string ThreadError(const char* format, int code) {
 }  // namespace
 
 CBrisaDlg::CBrisaDlg(AppContext& context, Environment& environment)
-    : m_tabCtrl(context, environment.shell, res::dialog::kMain, ids::kTabControl),
+    : m_tabCtrl(context, environment, res::dialog::kMain, ids::kTabControl),
       m_hIcon(res::icon::kApplication),
       m_context(context),
       m_environment(environment) {

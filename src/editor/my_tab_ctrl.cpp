@@ -2,11 +2,13 @@
 
 namespace brisa::editor {
 
-CMyTabCtrl::CMyTabCtrl(AppContext& context, ui::Shell& shell, int dialogId, int controlId)
-    : m_pages{std::make_unique<CTabButtonsSetup>(context),
-              std::make_unique<CTabButtonsTest>(context), std::make_unique<CTabAxisSetup>(context),
-              std::make_unique<CTabAdvanced>(context), std::make_unique<CTabKeyboard>(context)},
-      m_shell(shell),
+CMyTabCtrl::CMyTabCtrl(AppContext& context, Environment& environment, int dialogId, int controlId)
+    : m_pages{std::make_unique<CTabButtonsSetup>(context, environment),
+              std::make_unique<CTabButtonsTest>(context, environment),
+              std::make_unique<CTabAxisSetup>(context, environment),
+              std::make_unique<CTabAdvanced>(context, environment),
+              std::make_unique<CTabKeyboard>(context, environment)},
+      m_shell(environment.shell),
       m_dialogId(dialogId),
       m_controlId(controlId) {}
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "editor/app_context.h"
+#include "editor/environment.h"
 #include "editor/tab_page.h"
 #include "ui/shell.h"
 
@@ -22,7 +23,7 @@ inline constexpr int kPageCount = 5;
 class CMyTabCtrl {
  public:
   // Creates the page objects (no windows yet).
-  CMyTabCtrl(AppContext& context, ui::Shell& shell, int dialogId, int controlId);
+  CMyTabCtrl(AppContext& context, Environment& environment, int dialogId, int controlId);
 
   // Creates the page windows inside the tab control and shows page 0. The tab items must be
   // inserted first.

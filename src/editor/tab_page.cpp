@@ -9,6 +9,7 @@ namespace brisa::editor {
 
 void CTabPage::Create(ui::Shell& shell, int parentDialogId, int tabControlId) {
   m_window = &shell.createDialog(m_templateId, *this, parentDialogId, tabControlId);
+  OnInitDialog();
 }
 
 ui::Window& CTabPage::window() const {

@@ -7,6 +7,7 @@ enum class Notification {
   Clicked,      // a push button or check box was clicked
   SelEndOk,     // the user settled on a combo-box item
   LButtonDown,  // a left click on a tab control, after the control has processed it
+  SetFocus,     // an edit received the keyboard focus
 };
 
 // Where a command without a control came from.

@@ -117,9 +117,23 @@ void HeadlessShell::focusDialog(int dialogId) {
   for (const auto& control : res::GetDialogTemplate(dialogId).controls) {
     if (control.id == res::kNoId || (control.style & res::style::kTabStop) == 0) continue;
     if (!dialog.window->enabled(control.id)) continue;
-    dialog.window->setFocus(control.id);
+    moveFocus(dialog, dialogId, control.id);
     return;
   }
+}
+
+void HeadlessShell::moveFocus(Dialog& dialog, int dialogId, int controlId) {
+  dialog.window->setFocus(controlId);
+  if (ControlOf(dialogId, controlId).kind == ControlKind::Edit) {
+    dialog.events->onNotify(controlId, Notification::SetFocus);
+  }
+}
+
+void HeadlessShell::focus(int dialogId, int controlId) {
+  Dialog& dialog = visibleDialog(dialogId);
+  if (!dialog.window->enabled(controlId)) return;
+  m_focusedDialog = dialogId;
+  moveFocus(dialog, dialogId, controlId);
 }
 
 void HeadlessShell::setDialogIcon(int dialogId, int iconId) {
@@ -232,6 +246,9 @@ void HeadlessShell::click(int dialogId, int controlId) {
                            std::to_string(dialogId) + " cannot be clicked");
   }
   if (!dialog.window->enabled(controlId)) return;
+  // A clicked button or box takes the focus, as it does on screen.
+  m_focusedDialog = dialogId;
+  dialog.window->setFocus(controlId);
   if (control.kind == ControlKind::CheckBox && (control.style & res::style::kAutoCheck) != 0) {
     dialog.window->setChecked(controlId, !dialog.window->checked(controlId));
   }

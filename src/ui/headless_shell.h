@@ -44,9 +44,12 @@ class HeadlessShell final : public Shell {
   HeadlessWindow& window(int dialogId);
 
   // The user's input. Clicks and keys reach only a visible dialog (else std::logic_error).
-  // A click on a push button or check box: nothing while the control is disabled; an auto
-  // check box toggles first.
+  // A click on a push button or check box: nothing while the control is disabled; the control
+  // takes the focus and an auto check box toggles first.
   void click(int dialogId, int controlId);
+  // The user moves the keyboard focus to a control (a click into it, or Tab); an edit tells its
+  // dialog. Nothing while the control is disabled.
+  void focus(int dialogId, int controlId);
   // Picks a combo-box item and settles on it.
   void chooseItem(int dialogId, int controlId, int index);
   // A left click on a tab item, or beside the tabs with index -1: the control makes a clicked
@@ -95,6 +98,8 @@ class HeadlessShell final : public Shell {
   Dialog& find(int dialogId);
   const Dialog& find(int dialogId) const;
   Dialog& visibleDialog(int dialogId);
+  // Gives a control the focus and tells its dialog when it is an edit.
+  void moveFocus(Dialog& dialog, int dialogId, int controlId);
   void requireTabControl(const Dialog& dialog, int dialogId, int controlId) const;
 
   std::map<int, Dialog> m_dialogs;
