@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,24 @@ bool TakesFocus(ControlKind kind) {
       return false;
   }
 }
+
+// Tells the dialog when an edit takes the keyboard focus, however it came there.
+class FocusNotifier final : public QObject {
+ public:
+  FocusNotifier(QWidget* edit, ui::DialogEvents& events, int id)
+      : QObject(edit), m_events(events), m_id(id) {
+    edit->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) m_events.onNotify(m_id, ui::Notification::SetFocus);
+    return false;
+  }
+
+ private:
+  ui::DialogEvents& m_events;
+  const int m_id;
+};
 
 }  // namespace
 
@@ -177,6 +196,7 @@ QWidget* CreateControl(const res::ControlTemplate& t, QWidget* client, const Dia
   } else if (t.kind != ControlKind::TabControl) {
     widget->setFocusPolicy(Qt::NoFocus);
   }
+  if (t.kind == ControlKind::Edit && id != res::kNoId) new FocusNotifier(widget, events, id);
   if (t.style & style::kDisabled) widget->setEnabled(false);
   if (t.style & style::kHidden) widget->hide();
   return widget;

@@ -21,6 +21,7 @@
 #include "platform/sim/scenario.h"
 #include "qt/dialog_widgets.h"
 #include "qt/qt_shell.h"
+#include "qt_process.h"
 #include "resources/resource_ids.h"
 #include "ui/headless_prompts.h"
 
@@ -34,31 +35,10 @@ const int kPageIds[editor::kPageCount] = {res::dialog::kButtonSetup, res::dialog
                                           res::dialog::kAxisSetup, res::dialog::kAdvanced,
                                           res::dialog::kKeyboard};
 
-// The application's objects as main() wires them, with prompts that only record.
-struct QtProcess {
-  editor::AppContext context;
-  QtShell shell;
-  ui::HeadlessPrompts prompts;
-  editor::StdThreadLauncher threads;
-  editor::Environment environment{shell, prompts, threads, {}};
-};
+using testing::QtProcess;
 
-class QtMainWindowTest : public ::testing::Test, protected QtProcess {
+class QtMainWindowTest : public testing::QtWindowTest {
  protected:
-  void SetUp() override {
-    shell.loadAccelerators(res::kMainAccelerators);
-    shell.setMainDialog(res::dialog::kMain);
-    dialog.Create();
-    top()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top()));
-  }
-  void TearDown() override {
-    if (shell.hasDialog(res::dialog::kMain)) shell.destroyDialog(res::dialog::kMain);
-  }
-
-  QDialog* top() const { return static_cast<QDialog*>(shell.widget(res::dialog::kMain)); }
-  QtWindow& main() const { return shell.window(res::dialog::kMain); }
-  TabBar* tabBar() const { return main().tabControl(ids::kTabControl)->bar(); }
   std::vector<int> visiblePages() const {
     std::vector<int> shown;
     for (int id : kPageIds) {
@@ -66,16 +46,9 @@ class QtMainWindowTest : public ::testing::Test, protected QtProcess {
     }
     return shown;
   }
-  void clickTab(int index) {
-    const QPoint at = index >= 0 ? tabBar()->tabRect(index).center()
-                                 : QPoint(tabBar()->width() - 3, tabBar()->height() / 2);
-    QTest::mouseClick(tabBar(), Qt::LeftButton, Qt::NoModifier, at);
-  }
   QMenu* menu(int index) const {
     return shell.menuBar(res::dialog::kMain)->actions().at(index)->menu();
   }
-
-  editor::CBrisaDlg dialog{context, environment};
 };
 
 TEST_F(QtMainWindowTest, OpensWithFiveTabsInOrderAndButtonSetupShown) {
@@ -252,7 +225,9 @@ TEST(QtApplication, ClosingWaitsForAPendingWrite) {
   QtProcess process;
   editor::CBrisaApp app(process.context, process.environment);
   bool refused = false;
-  QTimer::singleShot(0, [&] {
+  // The timers go with the test: one left behind would fire in a later test of this process.
+  QObject scope;
+  QTimer::singleShot(0, &scope, [&] {
     auto* top = static_cast<QDialog*>(process.shell.widget(res::dialog::kMain));
     process.context.board.writeRequest = 1;
     QTest::keyClick(top, Qt::Key_Escape);
@@ -268,7 +243,7 @@ TEST(QtApplication, ClosingWaitsForAPendingWrite) {
     QTest::keyClick(top, Qt::Key_Escape);
   });
   // Ends the run should the dialog stay open, so a failure cannot hang the suite.
-  QTimer::singleShot(10000, [&] {
+  QTimer::singleShot(10000, &scope, [&] {
     if (process.shell.hasDialog(res::dialog::kMain)) {
       process.context.board.writeRequest = 0;
       process.shell.endDialog(res::dialog::kMain, -1);
