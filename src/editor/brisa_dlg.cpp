@@ -168,17 +168,6 @@ void CBrisaDlg::OnBnClickedRead() {
   m_context.board.readRequest = 1;
 }
 
-void CBrisaDlg::OnBnClickedUpdate() {
-  // Ctrl+U reaches here whatever the button's state.
-  if (!window().enabled(ids::kUpdateButton)) return;
-  // TODO(board link): build the outgoing reports from the pages, raise the write request and
-  // wait briefly for the write worker to confirm.
-}
-
-void CBrisaDlg::OnBnClickedSetDefaults() {
-  // TODO(defaults): put the selected model's default values into the pages.
-}
-
 void CBrisaDlg::OnCbnSelendokDevice() {
   // TODO(board link): open the chosen board or bootloader.
 }
@@ -196,6 +185,7 @@ void CBrisaDlg::OnFileSaveAs() {
 }
 
 void CBrisaDlg::OnTimer(int /*timerId*/) {
+  ReportOwedWriteOutcome();
   // TODO(timer tick): button states, live input, device count and the arrival of a read.
 }
 

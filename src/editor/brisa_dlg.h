@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "board/config_record.h"
 #include "editor/app_context.h"
+#include "editor/config_pages.h"
 #include "editor/environment.h"
 #include "editor/my_tab_ctrl.h"
 #include "ui/dialog_events.h"
@@ -40,6 +42,15 @@ class CBrisaDlg final : public ui::DialogEvents {
   void OnFileSave();
   void OnFileSaveAs();
   void OnTimer(int timerId);
+
+  // The four configuration pages, as the reports and the page fill address them.
+  ConfigPages Pages() const;
+  // The four outgoing reports built from the pages for the selected board's model; the
+  // caller decides when they replace the ones the write worker sends.
+  board::OutgoingReports CollectConfigReports() const;
+  // Called on every timer tick: once a write that Update stopped waiting for has ended, tells
+  // the user how it ended.
+  void ReportOwedWriteOutcome();
 
   // Brings the menu items that have an update rule up to date.
   void OnKickIdle();
@@ -78,10 +89,15 @@ class CBrisaDlg final : public ui::DialogEvents {
   void CreateWorkerThreads();
   void ShowPicturesNotReceived();
   void RunCommand(int commandId);
+  // The message for the write that has just ended, if it has one.
+  void ShowWriteOutcome();
+  platform::Clock& Clock() const;
 
   AppContext& m_context;
   Environment& m_environment;
   ui::Window* m_window = nullptr;
+  // Update returned before its write ended; the timer tick reports the outcome.
+  bool m_writeOutcomeOwed = false;
 };
 
 // The main dialog's timer.

@@ -1,0 +1,91 @@
+// Update, Set defaults and the outcome of a write: the main dialog's commands on the board's
+// configuration.
+
+#include <mutex>
+
+#include "editor/brisa_dlg.h"
+#include "editor/config_reports.h"
+#include "editor/set_defaults.h"
+#include "platform/clock.h"
+#include "resources/resource_ids.h"
+
+namespace brisa::editor {
+namespace {
+
+namespace ids = res::main_dialog;
+
+// Update looks this many times, this far apart, for the write worker to have finished.
+constexpr int kUpdateLooks = 5;
+constexpr std::uint32_t kUpdateLookMs = 25;
+
+}  // namespace
+
+ConfigPages CBrisaDlg::Pages() const {
+  return ConfigPages(page(kPageButtonSetup), page(kPageAxisSetup), page(kPageAdvanced),
+                     page(kPageKeyboard));
+}
+
+board::OutgoingReports CBrisaDlg::CollectConfigReports() const {
+  return editor::CollectConfigReports(Pages(), m_context.board.pDevice.get());
+}
+
+platform::Clock& CBrisaDlg::Clock() const {
+  static platform::SystemClock realTime;
+  return m_environment.clock != nullptr ? *m_environment.clock : realTime;
+}
+
+void CBrisaDlg::OnBnClickedUpdate() {
+  // Ctrl+U reaches here whatever the button's state.
+  if (!window().enabled(ids::kUpdateButton)) return;
+  UpdateData(true);
+  board::BoardState& board = m_context.board;
+  const board::OutgoingReports reports = CollectConfigReports();
+  {
+    // A write pass in progress finishes with the reports it started with.
+    std::lock_guard lock(board.boardLock);
+    board.outReports = reports;
+    board.writeOutcome = board::WriteOutcome::None;
+  }
+  m_writeOutcomeOwed = false;
+  board.writeRequest = 1;
+  UpdateData(false);
+  for (int look = 0; look < kUpdateLooks; ++look) {
+    Clock().sleepMs(kUpdateLookMs);
+    if (board.writeRequest == 0) {
+      ShowWriteOutcome();
+      return;
+    }
+  }
+  // A board that refuses a report is retried for longer than this wait.
+  m_writeOutcomeOwed = true;
+}
+
+void CBrisaDlg::ReportOwedWriteOutcome() {
+  if (!m_writeOutcomeOwed || m_context.board.writeRequest != 0) return;
+  // The tick keeps running under the message box: the debt goes before the box shows.
+  m_writeOutcomeOwed = false;
+  ShowWriteOutcome();
+}
+
+void CBrisaDlg::ShowWriteOutcome() {
+  switch (m_context.board.writeOutcome.load()) {
+    case board::WriteOutcome::Accepted:
+      m_environment.prompts.messageBox("Configuration Saved to Device");
+      return;
+    case board::WriteOutcome::Refused:
+      m_environment.prompts.messageBox(
+          "The device refused the configuration; it may be saved only in part");
+      return;
+    case board::WriteOutcome::Dropped:  // another board was selected: the user knows
+    case board::WriteOutcome::None:
+      return;
+  }
+}
+
+void CBrisaDlg::OnBnClickedSetDefaults() {
+  const board::Device* device = m_context.board.pDevice.get();
+  if (device == nullptr) return;
+  SetDefaults(Pages(), *device);
+}
+
+}  // namespace brisa::editor
