@@ -172,18 +172,6 @@ void CBrisaDlg::OnCbnSelendokDevice() {
   // TODO(board link): open the chosen board or bootloader.
 }
 
-void CBrisaDlg::OnFileOpen() {
-  // TODO(configuration file): read a file into the configuration and fill the pages.
-}
-
-void CBrisaDlg::OnFileSave() {
-  // TODO(configuration file): write the pages to the file Save As has just named.
-}
-
-void CBrisaDlg::OnFileSaveAs() {
-  // TODO(configuration file): build the reports from the pages and write them to a file.
-}
-
 void CBrisaDlg::OnTimer(int /*timerId*/) {
   ReportOwedWriteOutcome();
   // TODO(timer tick): button states, live input, device count and the arrival of a read.

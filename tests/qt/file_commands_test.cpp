@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <filesystem>
+#include <string>
+
+#include "board/device.h"
+#include "qt/qt_prompts.h"
+#include "qt_process.h"
+
+namespace brisa::qt {
+namespace {
+
+namespace fs = std::filesystem;
+namespace adv = res::advanced;
+namespace bs = res::button_setup;
+
+// Types a name into the file dialog once it is up and presses Enter, as a user would.
+void AnswerFileDialog(QObject* scope, const fs::path& folder, const QString& typed) {
+  auto* poll = new QTimer(scope);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, folder, typed] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    poll->stop();
+    dialog->setDirectory(QString::fromStdString(folder.string()));
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name == nullptr) {
+      ADD_FAILURE() << "the file dialog has no name field";
+      dialog->reject();
+      return;
+    }
+    name->clear();
+    QTest::keyClicks(name, typed);
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  poll->start(5);
+}
+
+TEST(QtFileCommands, SaveAndOpenThroughTheRealFileDialogs) {
+  const fs::path dir = fs::temp_directory_path() / ("brisa-qt-files-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+
+  editor::AppContext context;
+  QtShell shell;
+  QtPrompts prompts(shell.uiThread(), [&shell] { return shell.promptParent(); });
+  editor::StdThreadLauncher threads;
+  editor::Environment environment{shell, prompts, threads, {}};
+  shell.loadAccelerators(res::kMainAccelerators);
+  shell.setMainDialog(res::dialog::kMain);
+  {
+    editor::CBrisaDlg dialog(context, environment);
+    dialog.Create();
+    auto* top = shell.widget(res::dialog::kMain);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    context.board.pDevice = board::CreateDevice(board::ModelId::Osprey, false);
+    shell.window(res::dialog::kMain).setEnabled(res::main_dialog::kUpdateButton, true);
+    QtWindow& advanced = shell.window(res::dialog::kAdvanced);
+    QtWindow& buttons = shell.window(res::dialog::kButtonSetup);
+    advanced.setText(adv::kDebounceEdit, "42");
+    buttons.setChecked(bs::ToggleBox(4), true);
+
+    QObject scope;
+    AnswerFileDialog(&scope, dir, QStringLiteral("pad"));
+    QTest::keyClick(top, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(context.strConfigFilePath, (dir / "pad.bin").string());
+    EXPECT_EQ(fs::file_size(dir / "pad.bin"), 82u);
+
+    advanced.setText(adv::kDebounceEdit, "7");
+    buttons.setChecked(bs::ToggleBox(4), false);
+    top->activateWindow();  // the offscreen platform does not give it back by itself
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    AnswerFileDialog(&scope, dir, QStringLiteral("pad.bin"));
+    QTest::keyClick(top, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(advanced.text(adv::kDebounceEdit), "42");
+    EXPECT_TRUE(buttons.checked(bs::ToggleBox(4)));
+    shell.destroyDialog(res::dialog::kMain);
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace brisa::qt
