@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "dfu/format_scan.h"
+
 namespace brisa::editor {
 
 ReportLayout LayoutOfModel(std::uint32_t modelId) {
@@ -22,14 +24,14 @@ ReportLayout BuildLayoutOf(const board::Device* device) {
 }
 
 std::int32_t ScanDecimal(const std::string& text) {
-  int value = 0;
-  if (std::sscanf(text.c_str(), "%d", &value) != 1) return 0;
-  return value;
+  std::uint32_t value = 0;
+  if (!dfu::FormatScan(text).decimal(value)) return 0;
+  return static_cast<std::int32_t>(value);
 }
 
 std::uint32_t ScanHex(const std::string& text) {
-  unsigned int value = 0;
-  if (std::sscanf(text.c_str(), "%x", &value) != 1) return 0;
+  std::uint32_t value = 0;
+  if (!dfu::FormatScan(text).hex(value)) return 0;
   return value;
 }
 

@@ -22,7 +22,8 @@ ReportLayout LayoutOfModel(std::uint32_t modelId);
 ReportLayout BuildLayoutOf(const board::Device* device);
 
 // Edit text to number, scanned with "%d" / "%x": leading blanks skipped, optional sign, digits
-// up to the first other character. Text that does not convert gives 0.
+// up to the first other character; a number too long for 32 bits keeps its low 32 bits, however
+// long. Text that does not convert gives 0.
 std::int32_t ScanDecimal(const std::string& text);
 std::uint32_t ScanHex(const std::string& text);  // an optional "0x" prefix is accepted
 

@@ -7,18 +7,42 @@ namespace {
 
 TEST(ReportFieldsTest, DecimalTextScansLikePercentD) {
   const std::vector<std::pair<std::string, std::int32_t>> cases = {
-      {"100", 100}, {"  42", 42},     {"-32768", -32768},
-      {"+7", 7},    {"12abc", 12},    {"0x10", 0},
-      {"", 0},      {"abc", 0},       {"-", 0},
-      {" ", 0},     {"70000", 70000}, {"2147483647", 2147483647},
+      {"100", 100},
+      {"  42", 42},
+      {"-32768", -32768},
+      {"+7", 7},
+      {"12abc", 12},
+      {"0x10", 0},
+      {"", 0},
+      {"abc", 0},
+      {"-", 0},
+      {" ", 0},
+      {"70000", 70000},
+      {"2147483647", 2147483647},
+      // Longer numbers keep their low 32 bits, however many digits they have.
+      {"2147483648", INT32_MIN},
+      {"4294967297", 1},
+      {"-4294967295", 1},
+      {"99999999999999999999", 1661992959},
+      {"-99999999999999999999", -1661992959},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ScanDecimal(text), value) << '"' << text << '"';
 }
 
 TEST(ReportFieldsTest, HexTextScansLikePercentX) {
   const std::vector<std::pair<std::string, std::uint32_t>> cases = {
-      {"4", 4},        {"0x04", 4}, {"04", 4}, {"1FF", 0x1FF}, {"e1", 0xE1},
-      {" 0XE5", 0xE5}, {"", 0},     {"zz", 0}, {"0x", 0},
+      {"4", 4},
+      {"0x04", 4},
+      {"04", 4},
+      {"1FF", 0x1FF},
+      {"e1", 0xE1},
+      {" 0XE5", 0xE5},
+      {"", 0},
+      {"zz", 0},
+      {"0x", 0},
+      {"1FFFFFFFF", 0xFFFFFFFF},
+      {"0x123456789", 0x23456789},
+      {"-1", 0xFFFFFFFF},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ScanHex(text), value) << '"' << text << '"';
 }
@@ -47,6 +71,25 @@ TEST(ReportFieldsTest, ClampsCompareUnsigned) {
     EXPECT_EQ(ClampFiltering(c.value), c.filtering) << c.value;
     EXPECT_EQ(ClampPressTime(c.value), c.pressTime) << c.value;
     EXPECT_EQ(ClampAxisRange(c.value), c.axisRange) << c.value;
+  }
+}
+
+TEST(ReportFieldsTest, LongTextsAreClampedByTheirLow32Bits) {
+  // A negative result counts as a very large number, so these hit the upper clamps.
+  const struct {
+    const char* text;
+    std::uint16_t filtering, pressTime, axisRange;
+  } cases[] = {
+      {"-99999999999999999999", 100, 0x9CF00001 & 0xFFFF, 4095},
+      {"99999999999999999999", 100, 0x630FFFFF & 0xFFFF, 4095},
+      {"4294967296", 0, 20, 0},  // exactly 2^32: low bits 0
+      {"4294967396", 100, 100, 100},
+  };
+  for (const auto& c : cases) {
+    const std::int32_t value = ScanDecimal(c.text);
+    EXPECT_EQ(ClampFiltering(value), c.filtering) << c.text;
+    EXPECT_EQ(ClampPressTime(value), c.pressTime) << c.text;
+    EXPECT_EQ(ClampAxisRange(value), c.axisRange) << c.text;
   }
 }
 
