@@ -60,6 +60,15 @@ class FocusNotifier final : public QObject {
   const int m_id;
 };
 
+// The box widened to `needed` pixels, growing away from the side its text is aligned to.
+QRect WidenedToFit(QRect rect, int needed, std::uint32_t styleBits) {
+  const int extra = needed - rect.width();
+  if (extra <= 0) return rect;
+  if (styleBits & style::kRightAligned) return rect.adjusted(-extra, 0, 0, 0);
+  if (styleBits & style::kCentered) return rect.adjusted(-extra / 2, 0, extra - extra / 2, 0);
+  return rect.adjusted(0, 0, extra, 0);
+}
+
 }  // namespace
 
 QString ToDisplay(const std::string& text) {
@@ -112,8 +121,16 @@ QWidget* CreateControl(const res::ControlTemplate& t, QWidget* client, const Dia
     case ControlKind::Label: {
       auto* label = new QLabel(caption, client);
       label->setTextFormat(Qt::PlainText);
-      label->setWordWrap(true);
       label->setAlignment(TextAlignment(t.style) | Qt::AlignTop);
+      // A box of one line keeps its text on one line. The font here is wider than the one the
+      // template was laid out in, so such a text may need a little more room than its box:
+      // wrapping would push its end onto a second line that the box cuts off.
+      const QFontMetrics metrics = label->fontMetrics();
+      if (rect.height() < 2 * metrics.height()) {
+        rect = WidenedToFit(rect, metrics.horizontalAdvance(caption), t.style);
+      } else {
+        label->setWordWrap(true);
+      }
       widget = label;
       break;
     }
@@ -182,7 +199,7 @@ QWidget* CreateControl(const res::ControlTemplate& t, QWidget* client, const Dia
       break;
     }
     case ControlKind::Link: {
-      auto* label = new QLabel(LinkHtml(caption), client);
+      auto* label = new LinkLabel(LinkHtml(caption), client);
       label->setTextFormat(Qt::RichText);
       label->setOpenExternalLinks(true);
       label->setTextInteractionFlags(Qt::TextBrowserInteraction);

@@ -36,6 +36,11 @@ void PageWidget::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+bool LinkLabel::focusNextPrevChild(bool next) {
+  // Straight to the next control, past the label's own stepping from link to link.
+  return QWidget::focusNextPrevChild(next);
+}
+
 void TabBar::mousePressEvent(QMouseEvent* event) {
   QTabBar::mousePressEvent(event);
   if (event->button() == Qt::LeftButton && onLeftClick) onLeftClick();
@@ -65,7 +70,8 @@ QRect TabControlWidget::pageRect() const {
   const QRect item0 = m_bar->count() > 0
                           ? m_bar->tabRect(0).translated(m_bar->pos())
                           : QRect(m_bar->pos(), QSize(0, m_bar->sizeHint().height()));
-  const int top = item0.bottom() + 1;
+  // One row below the item: a QRect's bottom is its last row, not the row past it.
+  const int top = item0.bottom() + 2;
   return QRect(item0.left(), top, width() - item0.left() - 3, height() - top - 2);
 }
 

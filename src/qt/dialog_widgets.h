@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QLabel>
 #include <QTabBar>
 #include <QWidget>
 #include <functional>
@@ -45,6 +46,16 @@ class TabBar final : public QTabBar {
   void mousePressEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   QSize tabSizeHint(int index) const override;
+};
+
+// A link: one tab stop, which Enter follows. A plain label with links would stop the Tab key
+// once on itself and once more on each link inside it.
+class LinkLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  bool focusNextPrevChild(bool next) override;
 };
 
 // A tab control: the strip over a framed area in which its pages sit.

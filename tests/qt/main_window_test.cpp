@@ -100,12 +100,27 @@ TEST_F(QtMainWindowTest, TheTabKeyNeverStopsOnTheTabStrip) {
   }
 }
 
+TEST_F(QtMainWindowTest, TheLinkIsOneTabStop) {
+  QWidget* link = main().widget(ids::kWebLink);
+  main().widget(ids::kBatteryLevelEdit)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), link);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_NE(QApplication::focusWidget(), link);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), link);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), main().widget(ids::kBatteryLevelEdit));
+}
+
 TEST_F(QtMainWindowTest, EveryPageFillsTheSameAreaBelowTheTabs) {
   TabControlWidget* tabs = main().tabControl(ids::kTabControl);
   const QRect area = tabs->pageRect();
   EXPECT_EQ(area.right(), tabs->width() - 1 - 3);
   EXPECT_EQ(area.bottom(), tabs->height() - 1 - 2);
-  EXPECT_GT(area.top(), tabBar()->tabRect(0).bottom());
+  // One pixel row between the tab items and the pages.
+  EXPECT_EQ(area.top(), tabBar()->tabRect(0).translated(tabBar()->pos()).bottom() + 2);
+  EXPECT_EQ(area.left(), tabBar()->tabRect(0).translated(tabBar()->pos()).left());
   for (int id : kPageIds) EXPECT_EQ(shell.widget(id)->geometry(), area) << id;
 }
 

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <string>
+
+#include "qt/dialog_widgets.h"
+#include "qt/qt_shell.h"
+#include "resources/resource_ids.h"
+
+namespace brisa::qt {
+namespace {
+
+class NoEvents final : public ui::DialogEvents {
+ public:
+  void onNotify(int, ui::Notification) override {}
+  void onOk() override {}
+  void onCancel() override {}
+};
+
+std::string Where(const QWidget* widget, const QString& text) {
+  return widget->window()->windowTitle().toStdString() + ": \"" + text.toStdString() + "\"";
+}
+
+// Every caption on screen shows whole in the font this machine has: labels, check boxes, group
+// box titles and buttons, on every dialog.
+void ExpectNoTextCut(QWidget* dialog) {
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    if (label->text().isEmpty() || label->textFormat() != Qt::PlainText) continue;
+    const QFontMetrics metrics = label->fontMetrics();
+    const int width = label->contentsRect().width();
+    if (label->wordWrap()) {
+      EXPECT_LE(label->heightForWidth(width), label->height()) << Where(label, label->text());
+    } else {
+      EXPECT_LE(metrics.horizontalAdvance(label->text()), width) << Where(label, label->text());
+      EXPECT_LE(metrics.height(), label->height()) << Where(label, label->text());
+      // A label grown to fit runs into no control beside it.
+      for (QWidget* other :
+           label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other == label || other->isHidden() || qobject_cast<QGroupBox*>(other)) continue;
+        EXPECT_FALSE(label->geometry().intersects(other->geometry()))
+            << Where(label, label->text()) << " covers a neighbour";
+      }
+    }
+  }
+  for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    option.text = box->text();
+    const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width())
+        << Where(box, box->text());
+  }
+  for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
+    EXPECT_LE(group->fontMetrics().horizontalAdvance(group->title()), group->width() - 12)
+        << Where(group, group->title());
+  }
+  for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 4)
+        << Where(button, button->text());
+  }
+}
+
+TEST(QtTemplateTexts, NoCaptionIsCutOnAnyDialog) {
+  NoEvents events;
+  QtShell shell;
+  shell.createDialog(res::dialog::kMain, events);
+  for (int page : {res::dialog::kButtonSetup, res::dialog::kButtonTest, res::dialog::kAxisSetup,
+                   res::dialog::kAdvanced, res::dialog::kKeyboard}) {
+    shell.createDialog(page, events, res::dialog::kMain, res::main_dialog::kTabControl);
+    shell.widget(page)->show();  // a hidden page counts its children as hidden
+  }
+  shell.createDialog(res::dialog::kKeySelector, events);
+  for (int id : {res::dialog::kMain, res::dialog::kKeySelector}) ExpectNoTextCut(shell.widget(id));
+}
+
+}  // namespace
+}  // namespace brisa::qt
