@@ -15,6 +15,14 @@
 
 namespace brisa::qt::testing {
 
+// A dialog whose input goes nowhere.
+class NoEvents final : public ui::DialogEvents {
+ public:
+  void onNotify(int, ui::Notification) override {}
+  void onOk() override {}
+  void onCancel() override {}
+};
+
 // The application's objects as main() wires them, with prompts that only record.
 struct QtProcess {
   editor::AppContext context;

@@ -10,17 +10,13 @@
 
 #include "qt/dialog_widgets.h"
 #include "qt/qt_shell.h"
+#include "qt_process.h"
 #include "resources/resource_ids.h"
 
 namespace brisa::qt {
 namespace {
 
-class NoEvents final : public ui::DialogEvents {
- public:
-  void onNotify(int, ui::Notification) override {}
-  void onOk() override {}
-  void onCancel() override {}
-};
+using testing::NoEvents;
 
 std::string Where(const QWidget* widget, const QString& text) {
   return widget->window()->windowTitle().toStdString() + ": \"" + text.toStdString() + "\"";

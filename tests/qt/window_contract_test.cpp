@@ -7,18 +7,14 @@
 #include <vector>
 
 #include "qt/qt_shell.h"
+#include "qt_process.h"
 #include "resources/resource_ids.h"
 #include "ui/headless_shell.h"
 
 namespace brisa::qt {
 namespace {
 
-class NoEvents final : public ui::DialogEvents {
- public:
-  void onNotify(int, ui::Notification) override {}
-  void onOk() override {}
-  void onCancel() override {}
-};
+using testing::NoEvents;
 
 // The same calls on a page, written down as text, so the headless window and the Qt one can be
 // compared: the editor's rules are tested headless and must hold on screen alike.
