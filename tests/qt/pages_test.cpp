@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 
+#include "board/device.h"
 #include "qt_process.h"
 #include "resources/resource_ids.h"
 
@@ -84,6 +86,36 @@ TEST_F(QtPagesTest, TheKeySelectorWritesTheClickedKeyIntoTheEditThatHadTheFocus)
     QTest::mouseClick(control(res::dialog::kKeySelector, keys::kKeypad5), Qt::LeftButton);
   });
   EXPECT_EQ(keyEdit(2)->text().toStdString(), "0x97");
+}
+
+// The pages at work, for a person to look at: boxes after the exclusion rule, the defaults of
+// a Merlin board, the selector opened on the key of an edit's code.
+TEST_F(QtPagesTest, ScreenshotsOfThePagesAtWork) {
+  const QString dir = QStringLiteral(BRISA_SCREENSHOT_DIR);
+  ASSERT_TRUE(QDir().mkpath(dir));
+  context.board.pDevice = board::CreateDevice(board::ModelId::Merlin, false);
+  main().setEnabled(res::main_dialog::kSetDefaultsButton, true);
+  QTest::mouseClick(control(res::dialog::kMain, res::main_dialog::kSetDefaultsButton),
+                    Qt::LeftButton);
+  clickTab(0);
+  for (int id : {bs::EncoderBox(0), bs::RotaryBox(1), bs::AnalogBox(4), bs::ToggleBox(4),
+                 bs::ToggleBox(12)}) {
+    QTest::mouseClick(box(id), Qt::LeftButton);
+  }
+  ASSERT_TRUE(top()->grab().save(dir + "/work_button_setup.png"));
+  clickTab(2);
+  ASSERT_TRUE(top()->grab().save(dir + "/work_axis_setup_defaults.png"));
+  clickTab(3);
+  ASSERT_TRUE(top()->grab().save(dir + "/work_advanced_defaults.png"));
+  clickTab(4);
+  QTest::mouseClick(keyEdit(5), Qt::LeftButton);
+  keyEdit(5)->setText("0x97");
+  withSelector([&](QWidget* selector) {
+    ASSERT_TRUE(selector->grab().save(dir + "/work_key_selector.png"));
+    QTest::mouseClick(control(res::dialog::kKeySelector, keys::kKeySpace), Qt::LeftButton);
+  });
+  ASSERT_TRUE(top()->grab().save(dir + "/work_keyboard.png"));
+  EXPECT_EQ(keyEdit(5)->text().toStdString(), "0x2C");
 }
 
 }  // namespace
