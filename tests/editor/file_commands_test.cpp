@@ -194,23 +194,7 @@ TEST_F(FileCommandsTest, OpenRefusesWhatIsNoConfigurationFile) {
       {"longer", longer, nullptr},
       {"only the model id changed", changedModel, nullptr},
       {"81 bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + 81), kCorrupt},
-      {"78 bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + 78), kCorrupt},
-      {"77 bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + 77), kCorrupt},
       {"empty", std::vector<std::uint8_t>{}, kCorrupt},
-      {"version 0",
-       [&] {
-         auto b = good;
-         b[0] = 0;
-         return b;
-       }(),
-       kCorrupt},
-      {"version 2",
-       [&] {
-         auto b = good;
-         b[0] = 2;
-         return b;
-       }(),
-       kCorrupt},
       {"a block byte changed", changedBlock, kCorrupt},
       {"missing", std::nullopt, kMissing},
   };
