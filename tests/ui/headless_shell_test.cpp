@@ -45,6 +45,25 @@ class HeadlessShellTest : public ::testing::Test {
   Recorder page;
 };
 
+TEST_F(HeadlessShellTest, FocusMovesAsOnScreenAndOnlyEditsTellTheirDialog) {
+  namespace adv = res::advanced;
+  HeadlessWindow& w = shell.window(res::dialog::kAdvanced);
+  shell.focus(res::dialog::kAdvanced, adv::kPinEdit);
+  shell.click(res::dialog::kAdvanced, adv::kChooseButton);  // a clicked button takes the focus
+  EXPECT_EQ(w.focusedId(), adv::kChooseButton);
+  shell.click(res::dialog::kAdvanced, adv::kUpgradeButton);  // disabled: nothing moves
+  shell.focus(res::dialog::kAdvanced, adv::kUpgradeButton);
+  EXPECT_EQ(w.focusedId(), adv::kChooseButton);
+  shell.focusDialog(res::dialog::kAdvanced);  // the first tab stop: the debounce edit
+  EXPECT_EQ(w.focusedId(), adv::kDebounceEdit);
+  const int setFocus = static_cast<int>(Notification::SetFocus);
+  EXPECT_EQ(page.seen,
+            (std::vector<std::string>{
+                "notify " + std::to_string(adv::kPinEdit) + " " + std::to_string(setFocus),
+                "notify " + std::to_string(adv::kChooseButton) + " 0",
+                "notify " + std::to_string(adv::kDebounceEdit) + " " + std::to_string(setFocus)}));
+}
+
 TEST_F(HeadlessShellTest, EnterGoesToTheFocusedButtonElseTheDefaultElseOk) {
   HeadlessWindow& w = shell.window(res::dialog::kMain);
   w.setDefaultButton(ids::kReadButton);
