@@ -8,6 +8,7 @@
 #include <umockdev.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,6 +69,8 @@ class UsbdevfsHandler {
   UsbdevfsHandler& operator=(const UsbdevfsHandler&) = delete;
 
   UMockdevIoctlBase* base() const { return base_; }
+  // Control requests the host has sent so far.
+  unsigned submitted() const { return submitted_; }
 
  private:
   static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -132,6 +135,7 @@ class UsbdevfsHandler {
 
   void submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     if (!model_.present()) return fail(client, ENODEV);
+    ++submitted_;
     UMockdevIoctlData* urbData = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
     auto* urb = reinterpret_cast<usbdevfs_urb*>(urbData->data);
     UMockdevIoctlData* buffer =
@@ -198,6 +202,7 @@ class UsbdevfsHandler {
   std::mutex mutex_;
   std::deque<UMockdevIoctlData*> done_;
   std::deque<UMockdevIoctlData*> unanswered_;
+  std::atomic<unsigned> submitted_{0};
 };
 
 inline std::string hex(const std::vector<std::uint8_t>& bytes) {
@@ -249,6 +254,7 @@ class UmockdevBootloader {
   }
 
   const std::shared_ptr<DfuseBootloader>& bootloader() const { return bootloader_; }
+  unsigned requests() const { return handler_ ? handler_->submitted() : 0; }
 
  private:
   UMockdevTestbed* testbed_;
