@@ -2,6 +2,7 @@
 // download over the libusb adapter and by dfu-util, a few times each; prints the median times
 // and their ratio. Runs under umockdev-wrapper (see bench/dfu-vs-dfu-util).
 #include <umockdev.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -81,7 +82,8 @@ struct Scenario {
   brisa::platform::sim::BootloaderSpec spec;
 };
 
-bool Compare(const Scenario& scenario, int runs, const std::string& path, const Bytes& image) {
+bool Compare(const Scenario& scenario, int runs, const std::string& path, const Bytes& image,
+             std::FILE* results) {
   std::vector<double> brisa, dfuUtil;
   for (int run = 0; run < runs; ++run) {
     // Alternate which goes first, so neither always meets a warm cache.
@@ -100,11 +102,11 @@ bool Compare(const Scenario& scenario, int runs, const std::string& path, const 
     }
   }
   const double b = Median(brisa), d = Median(dfuUtil);
-  std::printf("1 MiB through umockdev, %s; %d runs each\n", scenario.what, runs);
-  std::printf("  brisa     median %.3f s\n", b);
-  std::printf("  dfu-util  median %.3f s\n", d);
-  std::printf("  ratio brisa / dfu-util  %.3f\n", b / d);
-  std::fflush(stdout);
+  std::fprintf(results, "1 MiB through umockdev, %s; %d runs each\n", scenario.what, runs);
+  std::fprintf(results, "  brisa     median %.3f s\n", b);
+  std::fprintf(results, "  dfu-util  median %.3f s\n", d);
+  std::fprintf(results, "  ratio brisa / dfu-util  %.3f\n", b / d);
+  std::fflush(results);
   return true;
 }
 
@@ -120,6 +122,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "run me under umockdev-wrapper\n");
     return 2;
   }
+  // The results keep standard output; the download's own diagnostics there are dropped.
+  std::FILE* results = fdopen(dup(STDOUT_FILENO), "w");
+  if (results == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) return 2;
   brisa::dfu::testing::TempFile file;
   const Bytes image = brisa::dfu::testing::Pattern(kImageSize);
   file.write(image);
@@ -131,7 +136,7 @@ int main(int argc, char** argv) {
       {"no poll time-outs: the hosts' own cost and umockdev's", instant},
   };
   for (const Scenario& scenario : scenarios) {
-    if (!Compare(scenario, runs, file.path(), image)) return 1;
+    if (!Compare(scenario, runs, file.path(), image, results)) return 1;
   }
   return 0;
 }

@@ -2,6 +2,8 @@
 // size and the memory layout, each checked before anything is erased.
 #include "dfu/dfu_download.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "dfu/dfuse_options.h"
@@ -25,8 +27,8 @@ void DfuDownload::run() {
   const bool done = start() && load() && claim() && recoverStatus() && setTransferSize() &&
                     parseLayout() && checkTarget() && erasePass() && writePass();
   if (done) {
-    log("File downloaded successfully!!!\r\n");
-    log("\r\nUPGRADE FINISHED...\r\n");
+    AppendUpgradeLog("File downloaded successfully!!!\r\n");
+    AppendUpgradeLog("\r\nUPGRADE FINISHED...\r\n");
   }
   image_.clear();
   image_.shrink_to_fit();
@@ -34,7 +36,7 @@ void DfuDownload::run() {
   state_.upgradeRequest = 0;
 }
 
-void DfuDownload::log(const std::string& text) {
+void DfuDownload::AppendUpgradeLog(const std::string& text) {
   page_.appendText(ids::kLogEdit, text);
 }
 
@@ -46,17 +48,17 @@ void DfuDownload::setProgress(std::int64_t position) {
 bool DfuDownload::start() {
   page_.setEnabled(ids::kUpgradeButton, false);
   page_.setText(ids::kLogEdit, "");
-  log("\r\nUPGRADE STARTED...\r\n");
+  AppendUpgradeLog("\r\nUPGRADE STARTED...\r\n");
   if (state_.pUsbContext == nullptr || state_.pDfuHandle == nullptr ||
       state_.pDfuInterfaces.empty()) {
-    log("No DFU bootloader is open\r\n");
+    AppendUpgradeLog("No DFU bootloader is open\r\n");
     return false;
   }
   link_.emplace(DfuLink{state_, *state_.pUsbContext, clock_});
   // A page erased by an earlier download may have been written since.
   state_.dfuseLastErasedPage = 1;
-  log(Printf("ID %04x:%04x\r\nRun-time device DFU version %04x\r\n", head().vendorId,
-             head().productId, head().functionalDescriptor.bcdDFUVersion));
+  AppendUpgradeLog(Printf("ID %04x:%04x\r\nRun-time device DFU version %04x\r\n", head().vendorId,
+                          head().productId, head().functionalDescriptor.bcdDFUVersion));
   return true;
 }
 
@@ -67,28 +69,29 @@ bool DfuDownload::load() {
       size_ = static_cast<std::int32_t>(image_.size());
       return true;
     case ImageLoad::kTooLarge:
-      log(Printf("File \"%s\" is too large to download\r\n", path.c_str()));
+      AppendUpgradeLog(Printf("File \"%s\" is too large to download\r\n", path.c_str()));
       return false;
     case ImageLoad::kCannotLoad:
       break;
   }
-  log(Printf("Cannot load file \"%s\"!!!\r\n", path.c_str()));
+  AppendUpgradeLog(Printf("Cannot load file \"%s\"!!!\r\n", path.c_str()));
   return false;
 }
 
 bool DfuDownload::claim() {
   platform::Usb& usb = link_->usb;
-  log("Claiming USB DFU Runtime Interface...\r\n");
+  AppendUpgradeLog("Claiming USB DFU Runtime Interface...\r\n");
   head().deviceHandle = state_.pDfuHandle;
   const int interfaceNumber = head().interfaceNumber;
   int result = usb.claimInterface(head().deviceHandle, interfaceNumber);
   if (result < 0) {
-    log(Printf("Cannot claim interface %d: %s\r\n", interfaceNumber, usb.errorName(result)));
+    AppendUpgradeLog(
+        Printf("Cannot claim interface %d: %s\r\n", interfaceNumber, usb.errorName(result)));
     return false;
   }
   result = usb.setInterfaceAltSetting(head().deviceHandle, interfaceNumber, 0);
   if (result < 0) {
-    log(Printf("Cannot set alt interface zero: %s\r\n", usb.errorName(result)));
+    AppendUpgradeLog(Printf("Cannot set alt interface zero: %s\r\n", usb.errorName(result)));
     return false;
   }
   return true;
@@ -100,39 +103,40 @@ bool DfuDownload::recoverStatus() {
   PollBudget budget(clock_);
   DfuStatus status;
   for (;;) {
-    log("Determining device status: ");
+    AppendUpgradeLog("Determining device status: ");
     DfuGetStatus(*link_, status);
-    log(Printf("state = %s, status = %d\r\n", DfuStateNameOrUnknown(status.bState),
-               status.bStatus));
+    AppendUpgradeLog(Printf("state = %s, status = %d\r\n", DfuStateNameOrUnknown(status.bState),
+                            status.bStatus));
     budget.wait(4ull * status.bwPollTimeout);
     switch (status.bState) {
       case kStateAppIdle:
       case kStateAppDetach:
-        log("Device still in Runtime Mode!\r\n");
+        AppendUpgradeLog("Device still in Runtime Mode!\r\n");
         return false;
       case kStateDfuError:
-        log("dfuERROR, clearing status\r\n");
+        AppendUpgradeLog("dfuERROR, clearing status\r\n");
         if (DfuClearStatus(*link_) < 0) {
-          log("error clear_status\r\n");
+          AppendUpgradeLog("error clear_status\r\n");
           return false;
         }
         break;
       case kStateDnloadIdle:
       case kStateUploadIdle:
-        log("aborting previous incomplete transfer\r\n");
+        AppendUpgradeLog("aborting previous incomplete transfer\r\n");
         if (DfuAbort(*link_) < 0) {
-          log("can't send DFU_ABORT\r\n");
+          AppendUpgradeLog("can't send DFU_ABORT\r\n");
           return false;
         }
         break;
       case kStateDfuIdle:
-        log("dfuIDLE, continuing\r\n");
+        AppendUpgradeLog("dfuIDLE, continuing\r\n");
         return checkStatus(status.bStatus);
       default:
         return checkStatus(status.bStatus);
     }
     if (budget.exhausted()) {
-      log(Printf("Device stuck in state %s, giving up\r\n", DfuStateNameOrUnknown(status.bState)));
+      AppendUpgradeLog(
+          Printf("Device stuck in state %s, giving up\r\n", DfuStateNameOrUnknown(status.bState)));
       return false;
     }
   }
@@ -140,18 +144,18 @@ bool DfuDownload::recoverStatus() {
 
 bool DfuDownload::checkStatus(std::uint8_t lastStatus) {
   if (lastStatus == 0) return true;
-  log(Printf("WARNING: DFU Status: '%s'\r\n", DfuStatusText(lastStatus)));
+  AppendUpgradeLog(Printf("WARNING: DFU Status: '%s'\r\n", DfuStatusText(lastStatus)));
   if (DfuClearStatus(*link_) < 0) {
-    log("USB communication error\r\n");
+    AppendUpgradeLog("USB communication error\r\n");
     return false;
   }
   DfuStatus status;
   if (DfuGetStatus(*link_, status) < 0) {
-    log("USB communication error\r\n");
+    AppendUpgradeLog("USB communication error\r\n");
     return false;
   }
   if (status.bStatus != 0) {
-    log(Printf("Status is not OK: %d\r\n", status.bStatus));
+    AppendUpgradeLog(Printf("Status is not OK: %d\r\n", status.bStatus));
     return false;
   }
   PollBudget(clock_).wait(status.bwPollTimeout);
@@ -164,17 +168,17 @@ bool DfuDownload::setTransferSize() {
               unsigned{record.functionalDescriptor.bcdDFUVersion});
   const std::uint16_t wTransferSize = record.functionalDescriptor.wTransferSize;
   if (wTransferSize == 0) {
-    log("Transfer size must be specified\r\n");
+    AppendUpgradeLog("Transfer size must be specified\r\n");
     return false;
   }
-  log(Printf("Device returned transfer size %i\r\n", wTransferSize));
+  AppendUpgradeLog(Printf("Device returned transfer size %i\r\n", wTransferSize));
   const std::uint32_t top = 2u * static_cast<std::uint32_t>(size_) / wTransferSize;
   page_.setRange(ids::kProgressBar, 0, static_cast<int>(top & 0xFFFF));
   page_.setPosition(ids::kProgressBar, 0);
   transferSize_ = wTransferSize;
   if (wTransferSize < record.maxPacketSize0) {
     transferSize_ = record.maxPacketSize0;
-    log(Printf("Adjusted transfer size to %i\n", static_cast<int>(transferSize_)));
+    AppendUpgradeLog(Printf("Adjusted transfer size to %i\n", static_cast<int>(transferSize_)));
   }
   return true;
 }
@@ -183,7 +187,7 @@ bool DfuDownload::parseLayout() {
   DfuseParseOptions(kDownloadOptions);
   state_.pDfuseSegments = DfuseParseMemoryLayout(head().altName);
   if (state_.pDfuseSegments.empty()) {
-    log("Failed to parse memory layout\r\n");
+    AppendUpgradeLog("Failed to parse memory layout\r\n");
     return false;
   }
   return true;
@@ -192,18 +196,19 @@ bool DfuDownload::parseLayout() {
 // The whole image must land in writeable memory: the last byte's segment, and the segment of
 // every chunk's first address, are checked before the first page is erased.
 bool DfuDownload::checkTarget() {
-  log(Printf("Downloading to address = 0x%08x, size = %i\r\n", kDownloadAddress, size_));
+  AppendUpgradeLog(
+      Printf("Downloading to address = 0x%08x, size = %i\r\n", kDownloadAddress, size_));
   const std::uint32_t last = kDownloadAddress + static_cast<std::uint32_t>(size_) - 1u;
   const DfuseSegment* segment = DfuseFindSegment(state_.pDfuseSegments, last);
   if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
-    log(Printf("Last page at 0x%08x is not writeable\r\n", last));
+    AppendUpgradeLog(Printf("Last page at 0x%08x is not writeable\r\n", last));
     return false;
   }
   for (std::int64_t offset = 0; offset < size_; offset += transferSize_) {
     const auto address = static_cast<std::uint32_t>(kDownloadAddress + offset);
     segment = DfuseFindSegment(state_.pDfuseSegments, address);
     if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
-      log(Printf("Page at 0x%08x is not writeable\r\n", address));
+      AppendUpgradeLog(Printf("Page at 0x%08x is not writeable\r\n", address));
       return false;
     }
   }

@@ -39,7 +39,8 @@ class DfuDownload {
   // The status polling after a chunk; none when it ended the download.
   std::optional<DfuStatus> pollChunk();
 
-  void log(const std::string& text);
+  // Adds the text at the end of the log box and scrolls it into view.
+  void AppendUpgradeLog(const std::string& text);
   void setProgress(std::int64_t position);
   DfuInterface& head() { return state_.pDfuInterfaces.front(); }
 

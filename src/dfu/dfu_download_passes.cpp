@@ -23,7 +23,7 @@ bool DfuDownload::erasePass() {
     const auto address = static_cast<std::uint32_t>(kDownloadAddress + offset);
     const DfuseSegment* segment = DfuseFindSegment(state_.pDfuseSegments, address);
     if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
-      log(Printf("Page at 0x%08x is not writeable\r\n", address));
+      AppendUpgradeLog(Printf("Page at 0x%08x is not writeable\r\n", address));
       return false;
     }
     const auto length =
@@ -44,12 +44,12 @@ bool DfuDownload::erasePass() {
 // Erases the page holding the address unless the last erase named it already.
 bool DfuDownload::erasePageOf(std::uint32_t address, const DfuseSegment& segment) {
   if ((address & ~(segment.pageSize - 1u)) == state_.dfuseLastErasedPage) return true;
-  log(Printf("Erasing page at 0x%08x...\r\n", address));
+  AppendUpgradeLog(Printf("Erasing page at 0x%08x...\r\n", address));
   const int result = DfuseSpecialCommand(*link_, address, DfuseCommand::ERASE_PAGE);
   if (result < 0) {
     // Writing over a page that kept its old contents would report success over garbage.
-    log(Printf("Erasing page at 0x%08x failed: %d\r\n", address, result));
-    log("Error during download\r\n");
+    AppendUpgradeLog(Printf("Erasing page at 0x%08x failed: %d\r\n", address, result));
+    AppendUpgradeLog("Error during download\r\n");
     return false;
   }
   return true;
@@ -70,33 +70,34 @@ bool DfuDownload::writeChunk(std::int64_t offset, std::uint32_t length) {
   errno = 0;
   int result = DfuseSpecialCommand(*link_, address, DfuseCommand::SET_ADDRESS);
   if (result < 0) {
-    log(Printf("libusb_control_transfer(SET_ADDRESS) returned %d (GetLastError=%d)!\r\n", result,
-               errno));
-    log("Error during download\r\n");
+    AppendUpgradeLog(Printf(
+        "libusb_control_transfer(SET_ADDRESS) returned %d (GetLastError=%d)!\r\n", result, errno));
+    AppendUpgradeLog("Error during download\r\n");
     return false;
   }
-  log(Printf("Writing page at 0x%08x...\r\n", address));
+  AppendUpgradeLog(Printf("Writing page at 0x%08x...\r\n", address));
   errno = 0;
   result = DfuRequest(*link_, kDfuRequestTypeOut, kDfuRequestDnload, kFirstDataBlock,
                       image_.data() + offset, static_cast<std::uint16_t>(length));
   if (result < 0) {
-    log(Printf("libusb_control_transfer(DFU_DNLOAD) returned %d (GetLastError=%d)!\r\n", result,
-               errno));
-    log("Error during download\r\n");
+    AppendUpgradeLog(Printf(
+        "libusb_control_transfer(DFU_DNLOAD) returned %d (GetLastError=%d)!\r\n", result, errno));
+    AppendUpgradeLog("Error during download\r\n");
     return false;
   }
   const std::optional<DfuStatus> status = pollChunk();
   if (!status) return false;
   // dfuERROR is a failure whatever status byte came with it.
   if (status->bStatus != 0 || status->bState == kStateDfuError) {
-    log("\tfailed!\r\n");
-    log(Printf("state(%u) = %s, status(%u) = %s\r\n", unsigned{status->bState},
-               DfuStateNameOrUnknown(status->bState), unsigned{status->bStatus},
-               DfuStatusText(status->bStatus)));
+    AppendUpgradeLog("\tfailed!\r\n");
+    AppendUpgradeLog(Printf("state(%u) = %s, status(%u) = %s\r\n", unsigned{status->bState},
+                            DfuStateNameOrUnknown(status->bState), unsigned{status->bStatus},
+                            DfuStatusText(status->bStatus)));
     return false;
   }
   if (static_cast<std::uint32_t>(result) != length) {
-    log(Printf("Failed to write whole chunk: %i of %i bytes", result, static_cast<int>(length)));
+    AppendUpgradeLog(
+        Printf("Failed to write whole chunk: %i of %i bytes", result, static_cast<int>(length)));
     return false;
   }
   return true;
@@ -113,24 +114,25 @@ std::optional<DfuStatus> DfuDownload::pollChunk() {
       // A bootloader busy writing may stall the status request after asking for a wait.
       if (lastPollTimeout != 0 && result == platform::kUsbErrorPipe) {
         if (++stalls > kMaxStalls) {
-          log("Device stalled after download");
+          AppendUpgradeLog("Device stalled after download");
           return std::nullopt;
         }
         clock_.sleepMs(kStallRetryMs);
         continue;
       }
-      log("Error during download get_status");
+      AppendUpgradeLog("Error during download get_status");
       return std::nullopt;
     }
     lastPollTimeout = status.bwPollTimeout;
     budget.wait(lastPollTimeout);
     if (status.bState == kStateDnloadIdle || status.bState == kStateDfuError) return status;
     if (status.bState == kStateManifest) {
-      log("Transitioning to dfuMANIFEST state\r\n");
+      AppendUpgradeLog("Transitioning to dfuMANIFEST state\r\n");
       return status;
     }
     if (budget.exhausted()) {
-      log(Printf("Device stuck in state %s, giving up\r\n", DfuStateNameOrUnknown(status.bState)));
+      AppendUpgradeLog(
+          Printf("Device stuck in state %s, giving up\r\n", DfuStateNameOrUnknown(status.bState)));
       return std::nullopt;
     }
   }
