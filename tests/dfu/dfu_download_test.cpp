@@ -162,6 +162,9 @@ TEST(DfuDownload, EachOutcomeEndsWithItsLogAndUpgradeEnabledAgain) {
       {"found in appIDLE", SmallFlash(), state(0), 300,
        Started() + kClaiming + Found("appIDLE", 0) + "Device still in Runtime Mode!\r\n", false,
        -1},
+      {"found in appDETACH", SmallFlash(), state(1), 300,
+       Started() + kClaiming + Found("appDETACH", 0) + "Device still in Runtime Mode!\r\n", false,
+       -1},
       {"found busy: goes on, and the busy bootloader refuses the erase", SmallFlash(), state(3),
        300,
        Started() + kClaiming + Found("dfuDNBUSY", 0) + Ready(512, 300) + Erasing(0x08000000) +
@@ -338,22 +341,40 @@ TEST(DfuDownload, ASecondDownloadErasesItsFirstPageAgain) {
 }
 
 // A failed download leaves the bootloader where it was; the next click claims the interface
-// again and the status recovery starts from there.
+// again, and the status recovery starts from there.
 TEST(DfuDownload, ADownloadAfterAFailureRecoversAndCompletes) {
-  DownloadRig rig(SmallFlash());
-  const auto image = Pattern(300);
-  rig.image.write(image);
-  rig.boot.bootloader().faults().requests.push_back(
-      {.bRequest = 3, .skip = 5, .action = FaultAction::kShort, .shortLength = 3});
-  ::testing::internal::CaptureStdout();
-  rig.upgrade();
-  ASSERT_NE(rig.log().find("\tfailed!"), std::string::npos);
-  rig.upgrade();
-  ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(rig.log(), Started() + kClaiming + Found("dfuDNLOAD-IDLE", 0) +
-                           "aborting previous incomplete transfer\r\n" + kIdle + Ready(512, 300) +
-                           Erasing(0x08000000) + Writing(0x08000000) + kFinished);
-  EXPECT_EQ(rig.flash(image.size()), image);
+  struct Row {
+    const char* what;
+    std::function<void(DownloadRig&)> fail;  // makes the first download fail
+    std::string recovery;                    // the status lines of the second
+  };
+  const Row rows[] = {
+      {"a path that named no file",
+       [](DownloadRig& r) { r.page.setText(ids::kFirmwarePathEdit, r.image.path() + ".gone"); },
+       kIdle},
+      {"a short status reply after a chunk",
+       [](DownloadRig& r) {
+         r.boot.bootloader().faults().requests.push_back(
+             {.bRequest = 3, .skip = 5, .action = FaultAction::kShort, .shortLength = 3});
+       },
+       Found("dfuDNLOAD-IDLE", 0) + "aborting previous incomplete transfer\r\n" + kIdle},
+  };
+  for (const Row& row : rows) {
+    DownloadRig rig(SmallFlash());
+    const auto image = Pattern(300);
+    rig.image.write(image);
+    row.fail(rig);
+    ::testing::internal::CaptureStdout();
+    rig.upgrade();
+    EXPECT_FALSE(rig.log().ends_with(kFinished)) << row.what;
+    rig.page.setText(ids::kFirmwarePathEdit, rig.image.path());
+    rig.upgrade();
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rig.log(), Started() + kClaiming + row.recovery + Ready(512, 300) +
+                             Erasing(0x08000000) + Writing(0x08000000) + kFinished)
+        << row.what;
+    EXPECT_EQ(rig.flash(image.size()), image) << row.what;
+  }
 }
 
 TEST(DfuWorker, LooksAtTheRequestEvery30MsAndTouchesNothingWhileItIsDown) {
