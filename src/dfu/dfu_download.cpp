@@ -199,15 +199,13 @@ bool DfuDownload::checkTarget() {
   AppendUpgradeLog(
       Printf("Downloading to address = 0x%08x, size = %i\r\n", kDownloadAddress, size_));
   const std::uint32_t last = kDownloadAddress + static_cast<std::uint32_t>(size_) - 1u;
-  const DfuseSegment* segment = DfuseFindSegment(state_.pDfuseSegments, last);
-  if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
+  if (WriteableSegmentAt(state_.pDfuseSegments, last) == nullptr) {
     AppendUpgradeLog(Printf("Last page at 0x%08x is not writeable\r\n", last));
     return false;
   }
   for (std::int64_t offset = 0; offset < size_; offset += transferSize_) {
     const auto address = static_cast<std::uint32_t>(kDownloadAddress + offset);
-    segment = DfuseFindSegment(state_.pDfuseSegments, address);
-    if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
+    if (WriteableSegmentAt(state_.pDfuseSegments, address) == nullptr) {
       AppendUpgradeLog(Printf("Page at 0x%08x is not writeable\r\n", address));
       return false;
     }

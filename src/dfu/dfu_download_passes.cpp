@@ -21,8 +21,8 @@ constexpr unsigned kMaxStalls = 16;
 bool DfuDownload::erasePass() {
   for (std::int64_t offset = 0; offset < size_; offset += transferSize_) {
     const auto address = static_cast<std::uint32_t>(kDownloadAddress + offset);
-    const DfuseSegment* segment = DfuseFindSegment(state_.pDfuseSegments, address);
-    if (segment == nullptr || (segment->memType & kMemWriteable) == 0) {
+    const DfuseSegment* segment = WriteableSegmentAt(state_.pDfuseSegments, address);
+    if (segment == nullptr) {
       AppendUpgradeLog(Printf("Page at 0x%08x is not writeable\r\n", address));
       return false;
     }
