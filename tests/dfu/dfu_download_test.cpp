@@ -210,6 +210,12 @@ TEST(DfuDownload, EachOutcomeEndsWithItsLogAndUpgradeEnabledAgain) {
            "libusb_control_transfer(DFU_DNLOAD) returned -9 (GetLastError=0)!\r\n"
            "Error during download\r\n",
        false, 1},
+      {"bootloader pulled out during a chunk", SmallFlash(),
+       fault({.bRequest = 1, .wValue = 2, .action = FaultAction::kVanish}), 300,
+       UpToErase() + Writing(0x08000000) +
+           "libusb_control_transfer(DFU_DNLOAD) returned -4 (GetLastError=0)!\r\n"
+           "Error during download\r\n",
+       false, 1},
       {"fewer bytes taken than sent", SmallFlash(),
        fault({.bRequest = 1, .wValue = 2, .action = FaultAction::kShort, .shortLength = 100}), 300,
        UpToErase() + Writing(0x08000000) + "Failed to write whole chunk: 100 of 300 bytes", true,
