@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "dfu/dfu_interface.h"
+#include "dfu/dfuse_memory_layout.h"
 #include "platform/usb.h"
 
 namespace brisa::dfu {
@@ -23,6 +25,11 @@ struct DfuState {
   std::deque<DfuInterface> pDfuInterfaces;
   // The alternate-setting position a DFU-mode interface must have; -1: any.
   std::int32_t dfuAltIndex = -1;
+
+  // The download's own, used on its thread alone: the start of the page the last erase command
+  // named (1 until one has) and the memory layout in force.
+  std::uint32_t dfuseLastErasedPage = 1;
+  std::vector<DfuseSegment> pDfuseSegments;
 };
 
 }  // namespace brisa::dfu

@@ -98,4 +98,12 @@ std::vector<DfuseSegment> DfuseParseMemoryLayout(std::string_view text) {
   return segments;
 }
 
+const DfuseSegment* DfuseFindSegment(const std::vector<DfuseSegment>& segments,
+                                     std::uint32_t address) {
+  for (const DfuseSegment& segment : segments) {
+    if (segment.start <= address && address <= segment.end) return &segment;
+  }
+  return nullptr;
+}
+
 }  // namespace brisa::dfu

@@ -22,4 +22,8 @@ struct DfuseSegment {
 // Once the name has been read, the line "DfuSe interface name: \"<name>\"" goes to stdout.
 std::vector<DfuseSegment> DfuseParseMemoryLayout(std::string_view text);
 
+// The first segment that holds the address (start <= address <= end), or null.
+const DfuseSegment* DfuseFindSegment(const std::vector<DfuseSegment>& segments,
+                                     std::uint32_t address);
+
 }  // namespace brisa::dfu

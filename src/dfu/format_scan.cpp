@@ -80,6 +80,35 @@ bool FormatScan::hex(std::uint32_t& value) {
   return true;
 }
 
+bool FormatScan::integer(std::uint32_t& value) {
+  const std::size_t start = pos_;
+  skipBlanks();
+  const bool negative = readSign();
+  std::uint32_t v = 0;
+  bool ok = false;
+  if (!atEnd() && peek() >= '0' && peek() <= '9') {
+    const bool hexPrefix = peek() == '0' && pos_ + 1 < text_.size() &&
+                           (text_[pos_ + 1] == 'x' || text_[pos_ + 1] == 'X');
+    if (hexPrefix) {
+      ok = hex(v);
+    } else if (peek() == '0') {
+      while (!atEnd() && peek() >= '0' && peek() <= '7') {
+        v = v * 8u + static_cast<std::uint32_t>(peek() - '0');
+        ++pos_;
+      }
+      ok = true;
+    } else {
+      ok = decimal(v);
+    }
+  }
+  if (!ok) {
+    pos_ = start;
+    return false;
+  }
+  value = negative ? 0u - v : v;
+  return true;
+}
+
 bool FormatScan::anyChar(char& c) {
   if (atEnd()) return false;
   c = peek();

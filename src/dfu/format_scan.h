@@ -26,6 +26,9 @@ class FormatScan {
   // "%x": leading blanks, an optional sign, an optional "0x"/"0X", hexadecimal digits. A lone
   // "0x" reads as 0, as the C library does.
   bool hex(std::uint32_t& value);
+  // "%i": leading blanks, an optional sign, then "0x"/"0X" and hexadecimal digits, or a 0 and
+  // octal digits, or decimal digits.
+  bool integer(std::uint32_t& value);
   // "%c": any one character, blanks included.
   bool anyChar(char& c);
   // "%[^stops]": one or more characters that are not in stops.

@@ -1,11 +1,28 @@
 #include "editor/worker_procs.h"
 
-namespace brisa::editor {
+#include "dfu/dfu_worker.h"
+#include "editor/brisa_dlg.h"
+#include "editor/my_tab_ctrl.h"
 
-WorkerProcs MakeWorkerProcs(AppContext& /*context*/, Environment& /*environment*/) {
+namespace brisa::editor {
+namespace {
+
+platform::Clock& ClockOf(Environment& environment) {
+  static platform::SystemClock realTime;
+  return environment.clock != nullptr ? *environment.clock : realTime;
+}
+
+}  // namespace
+
+WorkerProcs MakeWorkerProcs(AppContext& context, Environment& environment) {
   WorkerProcs procs;
   // TODO(board link): ReadThreadProc and WriteThreadProc.
-  // TODO(firmware upgrade): DfuThreadProc.
+  procs.DfuThreadProc = [&context, &environment] {
+    dfu::DfuWorker worker(context.dfu, ClockOf(environment), [&context]() -> ui::Window* {
+      return context.pMainDlg != nullptr ? &context.pMainDlg->page(kPageAdvanced) : nullptr;
+    });
+    worker.run();
+  };
   return procs;
 }
 

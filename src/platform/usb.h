@@ -154,7 +154,8 @@ class Usb {
   // libusb_control_transfer: the count of bytes transferred, or a negative UsbError
   // (kUsbErrorPipe for a stalled request, kUsbErrorTimeout, kUsbErrorNoDevice once the device
   // has gone). For device-to-host requests (bit 7 of requestType) data receives up to length
-  // bytes; otherwise length bytes of data are sent.
+  // bytes; otherwise length bytes of data are sent. A time-out of 0 is not "for ever": a
+  // backend bounds it.
   virtual int controlTransfer(UsbDeviceHandle* handle, std::uint8_t requestType,
                               std::uint8_t request, std::uint16_t value, std::uint16_t index,
                               std::uint8_t* data, std::uint16_t length, unsigned timeoutMs) = 0;

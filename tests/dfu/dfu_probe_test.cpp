@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -200,6 +202,59 @@ TEST(DfuProbe, NamesReadAsEightBitTextOrUnknown) {
     EXPECT_EQ(state.pDfuInterfaces.front().altName, row.expected) << row.what;
     ReleaseDfuInterfaces(state, host->usb);
   }
+}
+
+// The string read on its own: count and text, or the error, for what a device may answer.
+TEST(UsbGetStringDescriptorAscii, ResultByAnswer) {
+  Bytes longName = {255, 3};
+  for (int i = 0; i < 126; ++i) longName.insert(longName.end(), {'x', 0});
+  longName.push_back('y');  // half a character: not taken
+  struct Row {
+    const char* what;
+    std::optional<Bytes> languages;  // nullopt: stalls
+    std::optional<Bytes> name;
+    int result;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"plain name", Bytes{4, 3, 9, 4}, Bytes{6, 3, 'o', 0, 'k', 0}, 2, "ok"},
+      {"language table stalls", std::nullopt, Bytes{6, 3, 'o', 0, 'k', 0}, platform::kUsbErrorPipe,
+       ""},
+      {"language table of 3 bytes", Bytes{3, 3, 9}, Bytes{6, 3, 'o', 0, 'k', 0}, -1, ""},
+      {"language table claims 2 bytes", Bytes{2, 3, 9, 4}, Bytes{6, 3, 'o', 0, 'k', 0}, -1, ""},
+      {"name stalls", Bytes{4, 3, 9, 4}, std::nullopt, platform::kUsbErrorPipe, ""},
+      {"name of one byte: empty", Bytes{4, 3, 9, 4}, Bytes{6}, 0, ""},
+      {"name not a string descriptor", Bytes{4, 3, 9, 4}, Bytes{6, 2, 'o', 0, 'k', 0}, -1, ""},
+      {"name longer than its bLength", Bytes{4, 3, 9, 4}, Bytes{4, 3, 'o', 0, 'k', 0}, 1, "o"},
+      {"bLength longer than the answer", Bytes{4, 3, 9, 4}, Bytes{200, 3, 'o', 0, 'k'}, 1, "o"},
+      {"longest answer: 126 characters", Bytes{4, 3, 9, 4}, longName, 126, std::string(126, 'x')},
+  };
+  for (const Row& row : rows) {
+    DfuHost host;
+    host.bootloader->faults().strings[0] = row.languages;
+    host.bootloader->faults().strings[5] = row.name;
+    std::array<char, 254> out{};
+    out.fill('#');
+    const int result = UsbGetStringDescriptorAscii(host.usb, host.handle, 5, out);
+    EXPECT_EQ(result, row.result) << row.what;
+    if (result >= 0) {
+      EXPECT_EQ(std::string(out.data()), row.text) << row.what;
+    }
+  }
+}
+
+TEST(DfuProbe, AProbeAfterAReleaseHoldsOnlyItsOwnRecordsNewestFirst) {
+  BootloaderSpec spec = OneInterface(
+      {{u"@a/0x08000000/01*016Kg", 0xFE, 1, 1}, {u"@b/0x08000000/01*016Kg", 0xFE, 1, 1}});
+  DfuState state;
+  auto first = Probe(state, spec);
+  ASSERT_EQ(state.pDfuInterfaces.size(), 2u);
+  ReleaseDfuInterfaces(state, first->usb);
+  auto second = Probe(state, spec);
+  ASSERT_EQ(state.pDfuInterfaces.size(), 2u);
+  EXPECT_EQ(state.pDfuInterfaces.front().altName, "@b/0x08000000/01*016Kg");
+  EXPECT_EQ(state.pDfuInterfaces.back().altName, "@a/0x08000000/01*016Kg");
+  ReleaseDfuInterfaces(state, second->usb);
 }
 
 TEST(DfuProbe, AConfigurationThatDoesNotReadEndsTheProbeKeepingEarlierRecords) {

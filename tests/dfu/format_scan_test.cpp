@@ -30,6 +30,13 @@ Reading LibraryHex(const std::string& text) {
   return {true, value, static_cast<std::size_t>(consumed)};
 }
 
+Reading LibraryInteger(const std::string& text) {
+  int value = 0;
+  int consumed = 0;
+  if (std::sscanf(text.c_str(), "%i%n", &value, &consumed) != 1) return {};
+  return {true, static_cast<std::uint32_t>(value), static_cast<std::size_t>(consumed)};
+}
+
 template <bool (FormatScan::*Read)(std::uint32_t&)>
 Reading Ours(const std::string& text) {
   FormatScan scan(text);
@@ -45,6 +52,7 @@ const char* const kNumbers[] = {
     "0x1f", "2147483647", "-2147483648", "1f/",     "0x1F/", "0X",
     "0xg",  "-0x10",      "+ff",         " 0xAbC,", "g",     "00x5",
     "0x0x", "ffffffff",   "- 5",         "*3",      "09",    "x1",
+    "0777", "-010",       " 0x8000000:", "+0",
 };
 
 TEST(FormatScanTest, NumbersReadAsTheCLibraryReadsThem) {
@@ -60,6 +68,12 @@ TEST(FormatScanTest, NumbersReadAsTheCLibraryReadsThem) {
     EXPECT_EQ(ourHex.ok, libHex.ok) << "%x of \"" << text << '"';
     EXPECT_EQ(ourHex.value, libHex.value) << "%x of \"" << text << '"';
     EXPECT_EQ(ourHex.consumed, libHex.consumed) << "%x of \"" << text << '"';
+
+    const Reading libInt = LibraryInteger(text);
+    const Reading ourInt = Ours<&FormatScan::integer>(text);
+    EXPECT_EQ(ourInt.ok, libInt.ok) << "%i of \"" << text << '"';
+    EXPECT_EQ(ourInt.value, libInt.value) << "%i of \"" << text << '"';
+    EXPECT_EQ(ourInt.consumed, libInt.consumed) << "%i of \"" << text << '"';
   }
 }
 

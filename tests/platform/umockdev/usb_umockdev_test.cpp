@@ -1,241 +1,45 @@
 // The simulated bootloader as a real host sees it: an emulated usbdevfs node (umockdev) served
 // by the same device model, read through libusb by our Linux backend and by dfu-util.
 #include <gtest/gtest.h>
-#include <linux/usbdevice_fs.h>
-#include <sys/ioctl.h>
 #include <umockdev.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "platform/linux/libusb_usb.h"
 #include "platform/sim/dfuse_bootloader.h"
 #include "platform/sim/sim_usb.h"
+#include "usbdevfs_handler.h"
 
 namespace brisa::platform::sim {
 namespace {
 
-int urbStatus(UsbOutcome outcome) {
-  switch (outcome) {
-    case UsbOutcome::kOk:
-      return 0;
-    case UsbOutcome::kStall:
-      return -EPIPE;
-    case UsbOutcome::kGone:
-      return -ENODEV;
-    default:
-      return -EPROTO;
-  }
-}
-
-int ioctlErrno(UsbOutcome outcome) {
-  switch (outcome) {
-    case UsbOutcome::kBusy:
-      return EBUSY;
-    case UsbOutcome::kGone:
-      return ENODEV;
-    case UsbOutcome::kNotFound:
-      return EINVAL;
-    case UsbOutcome::kDenied:
-      return EACCES;
-    default:
-      return EPIPE;
-  }
-}
-
-// Serves the usbdevfs requests libusb makes from a device model: control URBs, interface claims
-// and alternate settings. Completed URBs wait in a queue until the host reaps them.
-class UsbdevfsHandler {
- public:
-  explicit UsbdevfsHandler(UsbDeviceModel& model)
-      : model_(model), base_(umockdev_ioctl_base_new()) {
-    g_signal_connect(base_, "handle-ioctl", G_CALLBACK(&UsbdevfsHandler::onIoctl), this);
-  }
-  ~UsbdevfsHandler() {
-    for (UMockdevIoctlData* urb : done_) g_object_unref(urb);
-    g_object_unref(base_);
-  }
-  UMockdevIoctlBase* base() const { return base_; }
-
- private:
-  static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-    static_cast<UsbdevfsHandler*>(self)->handle(client);
-    return TRUE;
-  }
-
-  void fail(UMockdevIoctlClient* client, int error) {
-    umockdev_ioctl_client_complete(client, -1, error);
-  }
-
-  void handle(UMockdevIoctlClient* client) {
-    const gulong request = umockdev_ioctl_client_get_request(client);
-    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    switch (request) {
-      case USBDEVFS_GET_CAPABILITIES: {
-        UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, 4, nullptr);
-        guint32 value = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
-        umockdev_ioctl_data_update(caps, 0, reinterpret_cast<guint8*>(&value), 4);
-        umockdev_ioctl_client_complete(client, 0, 0);
-        g_object_unref(caps);
-        return;
-      }
-      case USBDEVFS_CLAIMINTERFACE: {
-        UMockdevIoctlData* value = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned), nullptr);
-        unsigned number = 0;
-        std::memcpy(&number, value->data, sizeof number);
-        g_object_unref(value);
-        const UsbOutcome outcome = model_.claimInterface(static_cast<std::uint8_t>(number));
-        if (outcome != UsbOutcome::kOk) return fail(client, ioctlErrno(outcome));
-        umockdev_ioctl_client_complete(client, 0, 0);
-        return;
-      }
-      case USBDEVFS_SETINTERFACE: {
-        UMockdevIoctlData* value =
-            umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_setinterface), nullptr);
-        usbdevfs_setinterface set{};
-        std::memcpy(&set, value->data, sizeof set);
-        g_object_unref(value);
-        const UsbOutcome outcome = model_.setInterface(static_cast<std::uint8_t>(set.interface),
-                                                       static_cast<std::uint8_t>(set.altsetting));
-        if (outcome != UsbOutcome::kOk) return fail(client, ioctlErrno(outcome));
-        umockdev_ioctl_client_complete(client, 0, 0);
-        return;
-      }
-      case USBDEVFS_RELEASEINTERFACE:
-      case USBDEVFS_RESET:
-      case USBDEVFS_CLEAR_HALT:
-        umockdev_ioctl_client_complete(client, 0, 0);
-        return;
-      case USBDEVFS_SUBMITURB:
-        return submit(client, arg);
-      case USBDEVFS_REAPURB:
-      case USBDEVFS_REAPURBNDELAY:
-        return reap(client, arg);
-      default:
-        return fail(client, ENOTTY);
-    }
-  }
-
-  void submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
-    if (!model_.present()) return fail(client, ENODEV);
-    UMockdevIoctlData* urbData = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
-    auto* urb = reinterpret_cast<usbdevfs_urb*>(urbData->data);
-    UMockdevIoctlData* buffer =
-        umockdev_ioctl_data_resolve(urbData, G_STRUCT_OFFSET(usbdevfs_urb, buffer),
-                                    static_cast<gsize>(urb->buffer_length), nullptr);
-    if (urb->type != USBDEVFS_URB_TYPE_CONTROL || urb->buffer_length < 8) {
-      urb->status = -EPIPE;
-      urb->actual_length = 0;
-    } else {
-      const guint8* raw = buffer->data;
-      const UsbSetup setup{raw[0], raw[1], static_cast<std::uint16_t>(raw[2] | raw[3] << 8),
-                           static_cast<std::uint16_t>(raw[4] | raw[5] << 8),
-                           static_cast<std::uint16_t>(raw[6] | raw[7] << 8)};
-      const std::size_t room = static_cast<std::size_t>(urb->buffer_length) - 8;
-      const UsbReply reply = model_.control(
-          setup,
-          std::span<std::uint8_t>(buffer->data + 8, std::min<std::size_t>(room, setup.wLength)));
-      urb->status = urbStatus(reply.outcome);
-      urb->actual_length = reply.outcome == UsbOutcome::kOk ? static_cast<int>(reply.length) : 0;
-    }
-    g_object_unref(buffer);
-    {
-      std::lock_guard lock(mutex_);
-      done_.push_back(urbData);  // kept until reaped; its changes travel back then
-    }
-    umockdev_ioctl_client_complete(client, 0, 0);
-  }
-
-  void reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
-    UMockdevIoctlData* urb = nullptr;
-    {
-      std::lock_guard lock(mutex_);
-      if (!done_.empty()) {
-        urb = done_.front();
-        done_.pop_front();
-      }
-    }
-    if (urb == nullptr) return fail(client, EAGAIN);
-    UMockdevIoctlData* slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), nullptr);
-    umockdev_ioctl_data_set_ptr(slot, 0, urb);
-    umockdev_ioctl_client_complete(client, 0, 0);
-    g_object_unref(slot);
-    g_object_unref(urb);
-  }
-
-  UsbDeviceModel& model_;
-  UMockdevIoctlBase* base_;
-  std::mutex mutex_;
-  std::deque<UMockdevIoctlData*> done_;
-};
-
-std::string hex(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  char digits[3];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, "%02X", b);
-    out += digits;
-  }
-  return out;
-}
-
 class UsbUmockdev : public ::testing::Test {
  protected:
   void plugIn(BootloaderSpec spec = {}) {
-    bootloader_ = std::make_shared<DfuseBootloader>(std::move(spec));
-    const BootloaderSpec& s = bootloader_->spec();
-    char bus[8], address[8], ids[64];
-    std::snprintf(bus, sizeof bus, "%03u", unsigned{s.busNumber});
-    std::snprintf(address, sizeof address, "%03u", unsigned{s.deviceAddress});
-    std::snprintf(ids, sizeof ids, "A: idVendor=%04x\\n\nA: idProduct=%04x\\n\n",
-                  unsigned{s.vendorId}, unsigned{s.productId});
-    const std::string busNumber = std::to_string(s.busNumber);
-    const std::string description =
-        "P: /devices/pci0000:00/0000:00:14.0/usb" + busNumber + "/" + busNumber + "-1\n" +
-        "N: bus/usb/" + bus + "/" + address + "\n" +
-        "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=/dev/bus/usb/" + bus + "/" + address +
-        "\nE: BUSNUM=" + bus + "\nE: DEVNUM=" + address + "\n" + "A: busnum=" + busNumber +
-        "\\n\nA: devnum=" + std::to_string(s.deviceAddress) + "\\n\nA: speed=12\\n\n" + ids +
-        "A: bConfigurationValue=1\\n\n" +
-        "A: bNumConfigurations=" + std::to_string(s.configurations.size()) + "\\n\n" +
-        "H: descriptors=" + hex(sysfsDescriptors(*bootloader_)) + "\n";
-    ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, description.c_str(), nullptr));
-    handler_ = std::make_unique<UsbdevfsHandler>(*bootloader_);
-    char node[64];
-    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", unsigned{s.busNumber},
-                  unsigned{s.deviceAddress});
-    ASSERT_TRUE(umockdev_testbed_attach_ioctl(testbed_, node, handler_->base(), nullptr));
+    device_.reset();  // one testbed at a time
+    device_ = std::make_unique<UmockdevBootloader>();
+    ASSERT_TRUE(device_->plugIn(std::move(spec)));
+    bootloader_ = device_->bootloader();
   }
 
   void SetUp() override {
-    testbed_ = umockdev_testbed_new();
+    device_ = std::make_unique<UmockdevBootloader>();
     if (!umockdev_in_mock_environment()) GTEST_SKIP() << "runs under umockdev-wrapper";
   }
-  void TearDown() override { unplug(); }
+  void TearDown() override { device_.reset(); }
 
-  // Removes the device and starts an empty testbed, for the next plugIn().
-  void unplug() {
-    handler_.reset();
-    if (testbed_ != nullptr) g_object_unref(testbed_);
-    testbed_ = nullptr;
-  }
-  void replug(BootloaderSpec spec) {
-    unplug();
-    testbed_ = umockdev_testbed_new();
-    plugIn(std::move(spec));
-  }
+  // Removes the device and plugs in another on an empty testbed.
+  void replug(BootloaderSpec spec) { plugIn(std::move(spec)); }
 
-  UMockdevTestbed* testbed_ = nullptr;
+  std::unique_ptr<UmockdevBootloader> device_;
   std::shared_ptr<DfuseBootloader> bootloader_;
-  std::unique_ptr<UsbdevfsHandler> handler_;
 };
 
 void expectSameConfig(const UsbConfigDescriptor& real, const UsbConfigDescriptor& sim) {
@@ -319,6 +123,28 @@ TEST_F(UsbUmockdev, LibusbSeesWhatTheInProcessSeamShows) {
     real.close(handle);
     sim.close(simHandle);
   }
+}
+
+// A request the device never answers ends when its time-out runs out, and so does one given
+// a time-out of 0, which libusb itself would wait on for ever.
+TEST_F(UsbUmockdev, AnUnansweredRequestEndsWithATimeOut) {
+  plugIn();
+  LibusbUsb real;
+  ASSERT_EQ(real.init(), kUsbSuccess);
+  UsbDeviceHandle* handle = real.openDeviceWithVidPid(0x0483, 0xDF11);
+  ASSERT_NE(handle, nullptr);
+  ASSERT_EQ(real.claimInterface(handle, 0), kUsbSuccess);
+  bootloader_->faults().requests.push_back(
+      {.bRequest = 3, .count = 2, .action = FaultAction::kTimeout});
+  std::uint8_t status[6] = {};
+  for (const unsigned timeoutMs : {200u, 0u}) {
+    SCOPED_TRACE(timeoutMs);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(real.controlTransfer(handle, 0xA1, 3, 0, 0, status, 6, timeoutMs), kUsbErrorTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+  }
+  EXPECT_EQ(real.controlTransfer(handle, 0xA1, 3, 0, 0, status, 6, 5000), 6);
+  real.close(handle);
 }
 
 // dfu-util, a DFU host we did not write, lists the bootloader and writes an image into it.
