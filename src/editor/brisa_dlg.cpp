@@ -36,6 +36,8 @@ CBrisaDlg::CBrisaDlg(AppContext& context, Environment& environment)
 }
 
 CBrisaDlg::~CBrisaDlg() {
+  // No device notification may arrive for a dialog that is gone.
+  m_deviceNotification.reset();
   // Nothing may reach the dialog through the context once it is gone.
   if (m_context.pMainDlg == this) m_context.pMainDlg = nullptr;
 }
@@ -108,14 +110,6 @@ bool CBrisaDlg::OnInitDialog() {
   window().setDefaultButton(ids::kReadButton);
   window().setCaption(BuildCaption(window().caption(), BuildDate()));
   return true;
-}
-
-void CBrisaDlg::RegisterDeviceNotifications() {
-  // TODO(board link): watch HID interface arrivals and removals; each one rebuilds the list.
-}
-
-void CBrisaDlg::RefreshDeviceList() {
-  // TODO(board link): build the device list, select its first entry and open it.
 }
 
 void CBrisaDlg::CreateWorkerThreads() {

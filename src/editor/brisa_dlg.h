@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "board/device_list.h"
 #include "editor/app_context.h"
 #include "editor/environment.h"
 #include "editor/my_tab_ctrl.h"
@@ -40,6 +44,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   void OnFileSave();
   void OnFileSaveAs();
   void OnTimer(int timerId);
+  // HID interfaces arrived or left since the last look: rebuild the list.
+  void OnDeviceChange();
 
   // Brings the menu items that have an update rule up to date.
   void OnKickIdle();
@@ -64,6 +70,7 @@ class CBrisaDlg final : public ui::DialogEvents {
 
   CMyTabCtrl m_tabCtrl;
   int m_hIcon;
+  std::vector<board::DeviceEntry> m_devices;  // entry i is item i of the device selector
   std::string m_vendorId = "0xFFFF";
   std::string m_productId = "0xFFFF";
   std::string m_firmwareVersion = "0xFFFF";
@@ -82,6 +89,10 @@ class CBrisaDlg final : public ui::DialogEvents {
   AppContext& m_context;
   Environment& m_environment;
   ui::Window* m_window = nullptr;
+
+  // Board link: set from any thread by the HID notification, taken by the timer tick.
+  std::atomic<bool> m_hidChangePending{false};
+  std::unique_ptr<platform::Subscription> m_deviceNotification;
 };
 
 // The main dialog's timer.
