@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "board/board_selection.h"
 #include "platform/guid.h"
 
 namespace brisa::board {
@@ -11,7 +12,6 @@ using platform::DeviceProperty;
 
 constexpr std::string_view kHidOverGattPath = "hid#{00001812-0000-1000-8000-00805f9b34fb}";
 constexpr std::string_view kBoardVendorPath = "vid_1209";
-constexpr std::string_view kKeyboardCollection = "\\KBD";
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -20,14 +20,6 @@ bool Contains(std::string_view text, std::string_view part) {
 std::string UpperCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
-}
-
-std::string WithoutKeyboardCollection(std::string path) {
-  for (auto at = path.find(kKeyboardCollection); at != std::string::npos;
-       at = path.find(kKeyboardCollection, at)) {
-    path.erase(at, kKeyboardCollection.size());
-  }
-  return path;
 }
 
 // A bus node is one whose class GUID reads and names Bluetooth or USB.

@@ -173,10 +173,6 @@ void CBrisaDlg::OnBnClickedSetDefaults() {
   // TODO(defaults): put the selected model's default values into the pages.
 }
 
-void CBrisaDlg::OnCbnSelendokDevice() {
-  // TODO(board link): open the chosen board or bootloader.
-}
-
 void CBrisaDlg::OnFileOpen() {
   // TODO(configuration file): read a file into the configuration and fill the pages.
 }
@@ -187,10 +183,6 @@ void CBrisaDlg::OnFileSave() {
 
 void CBrisaDlg::OnFileSaveAs() {
   // TODO(configuration file): build the reports from the pages and write them to a file.
-}
-
-void CBrisaDlg::OnTimer(int /*timerId*/) {
-  // TODO(timer tick): button states, live input, device count and the arrival of a read.
 }
 
 bool CBrisaDlg::OnUpdateConfigCommand() const {
@@ -239,6 +231,8 @@ void CBrisaDlg::onNotify(int controlId, ui::Notification code) {
     }
   }
   if (code == Notification::SelEndOk && controlId == ids::kDeviceCombo) {
+    // Picked by the user: a permission problem of this entry is told again.
+    m_permissionToldFor.clear();
     OnCbnSelendokDevice();
   } else if (code == Notification::LButtonDown && controlId == ids::kTabControl) {
     m_tabCtrl.OnLButtonDown();

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,12 @@ class CBrisaDlg final : public ui::DialogEvents {
   void CreateWorkerThreads();
   void ShowPicturesNotReceived();
   void RunCommand(int commandId);
+  // Selection's two branches; messages for the user are collected and shown at the end.
+  void SelectBootloader(const board::DeviceEntry& entry, bool keepDfuObjects,
+                        std::vector<std::string>& messages);
+  void SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark, bool keepDfuObjects,
+                      std::vector<std::string>& messages);
+  void ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages);
 
   AppContext& m_context;
   Environment& m_environment;
@@ -93,6 +100,14 @@ class CBrisaDlg final : public ui::DialogEvents {
   // Board link: set from any thread by the HID notification, taken by the timer tick.
   std::atomic<bool> m_hidChangePending{false};
   std::unique_ptr<platform::Subscription> m_deviceNotification;
+  // Set while a rebuild or a selection runs, so a tick from inside one of its message boxes
+  // starts no other.
+  int m_deviceWork = 0;
+  // The last selection left the bootloader objects to a running download: run it again when
+  // the download has ended.
+  bool m_dfuSelectionDeferred = false;
+  // Entries whose permission problem the user has been told of since last picking them.
+  std::set<std::string> m_permissionToldFor;
 };
 
 // The main dialog's timer.
