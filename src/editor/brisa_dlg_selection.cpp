@@ -39,6 +39,11 @@ void CBrisaDlg::OnCbnSelendokDevice() {
   const bool bluetoothMark = board::HasBluetoothMark(w.itemText(ids::kDeviceCombo, index));
   m_batteryLevel = "N/A";
 
+  // The pages hold the previous board's configuration until this one's has been read: nothing
+  // may be written from them before then.
+  w.setEnabled(ids::kUpdateButton, false);
+  w.setEnabled(ids::kSetDefaultsButton, false);
+
   // While a download runs, the bootloader objects are its own.
   const bool downloading = m_context.dfu.upgradeRequest.load(std::memory_order_acquire) != 0;
   m_dfuSelectionDeferred = downloading;
