@@ -59,6 +59,35 @@ TEST(Selection, EachDemoDeviceShowsItsIdentityAndOpensAsItShould) {
   EXPECT_TRUE(p.prompts.messages().empty());
 }
 
+TEST(Selection, ABluetoothBoardShowsOnlyALevelThatWasRead) {
+  const struct {
+    const char* name;
+    std::function<void(platform::sim::Machine&)> fault;
+    const char* battery;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"read", [](platform::sim::Machine&) {}, "87", {}},
+      {"an empty value",
+       [](platform::sim::Machine& m) {
+         m.gattServer(0)->edit(
+             [](auto& services) { services.back().characteristics.front().value.clear(); });
+       },
+       "N/A",
+       {}},
+      {"a service that does not open",
+       [](platform::sim::Machine& m) { m.failGattOpen(0, 5); },
+       "N/A",
+       {"Error occured when opening device (5)\n"}},
+  };
+  for (const auto& c : cases) {
+    BoardLinkProcess p{Scenario().bleBoard().then(c.fault)};
+    p.start();
+    EXPECT_EQ(p.text(ids::kBatteryLevelEdit), c.battery) << c.name;
+    EXPECT_EQ(p.prompts.messages(), c.messages) << c.name;
+    EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Merlin)) << c.name;
+  }
+}
+
 TEST(Selection, IdentityTextsPadWithZerosAndKeepLongValues) {
   const struct {
     std::uint32_t value;
