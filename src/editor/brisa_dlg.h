@@ -100,8 +100,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   // Board link: set from any thread by the HID notification, taken by the timer tick.
   std::atomic<bool> m_hidChangePending{false};
   std::unique_ptr<platform::Subscription> m_deviceNotification;
-  // Set while a rebuild or a selection runs, so a tick from inside one of its message boxes
-  // starts no other.
+  // Set while a selection runs, so a tick from inside one of its message boxes starts no
+  // rebuild or selection of its own.
   int m_deviceWork = 0;
   // The last selection left the bootloader objects to a running download: run it again when
   // the download has ended.
