@@ -1,9 +1,14 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "board/config_record.h"
+#include "board/device_list.h"
 #include "editor/app_context.h"
 #include "editor/config_pages.h"
 #include "editor/environment.h"
@@ -42,6 +47,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   void OnFileSave();
   void OnFileSaveAs();
   void OnTimer(int timerId);
+  // HID interfaces arrived or left since the last look: rebuild the list.
+  void OnDeviceChange();
 
   // The four configuration pages, as the reports and the page fill address them.
   ConfigPages Pages() const;
@@ -75,6 +82,7 @@ class CBrisaDlg final : public ui::DialogEvents {
 
   CMyTabCtrl m_tabCtrl;
   int m_hIcon;
+  std::vector<board::DeviceEntry> m_devices;  // entry i is item i of the device selector
   std::string m_vendorId = "0xFFFF";
   std::string m_productId = "0xFFFF";
   std::string m_firmwareVersion = "0xFFFF";
@@ -92,12 +100,30 @@ class CBrisaDlg final : public ui::DialogEvents {
   // The message for the write that has just ended, if it has one.
   void ShowWriteOutcome();
   platform::Clock& Clock() const;
+  // Selection's two branches; messages for the user are collected and shown at the end.
+  void SelectBootloader(const board::DeviceEntry& entry, bool keepDfuObjects,
+                        std::vector<std::string>& messages);
+  void SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark, bool keepDfuObjects,
+                      std::vector<std::string>& messages);
+  void ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages);
 
   AppContext& m_context;
   Environment& m_environment;
   ui::Window* m_window = nullptr;
   // Update returned before its write ended; the timer tick reports the outcome.
   bool m_writeOutcomeOwed = false;
+
+  // Board link: set from any thread by the HID notification, taken by the timer tick.
+  std::atomic<bool> m_hidChangePending{false};
+  std::unique_ptr<platform::Subscription> m_deviceNotification;
+  // Set while a selection runs, so a tick from inside one of its message boxes starts no
+  // rebuild or selection of its own.
+  int m_deviceWork = 0;
+  // The last selection left the bootloader objects to a running download: run it again when
+  // the download has ended.
+  bool m_dfuSelectionDeferred = false;
+  // Entries whose permission problem the user has been told of since last picking them.
+  std::set<std::string> m_permissionToldFor;
 };
 
 // The main dialog's timer.

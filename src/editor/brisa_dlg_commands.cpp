@@ -30,8 +30,7 @@ board::OutgoingReports CBrisaDlg::CollectConfigReports() const {
 }
 
 platform::Clock& CBrisaDlg::Clock() const {
-  static platform::SystemClock realTime;
-  return m_environment.clock != nullptr ? *m_environment.clock : realTime;
+  return ClockOf(m_environment);
 }
 
 void CBrisaDlg::OnBnClickedUpdate() {

@@ -36,4 +36,7 @@ struct Environment {
   platform::Clock* clock = nullptr;
 };
 
+// The environment's clock, or real time when it names none.
+platform::Clock& ClockOf(Environment& environment);
+
 }  // namespace brisa::editor

@@ -38,11 +38,12 @@ struct HeadlessProcess {
     environment.gatt = &machine.gatt();
   }
 
+  // First, so it outlives the handles the context holds on its devices.
+  platform::sim::Machine machine;
   AppContext context;
   ui::HeadlessShell shell;
   ui::HeadlessPrompts prompts;
   ScriptedLauncher launcher;
-  platform::sim::Machine machine;
   Environment environment{shell, prompts, launcher, {}};
   std::vector<std::string> started;
 };

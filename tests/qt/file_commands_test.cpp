@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "board/device.h"
+#include "platform/sim/scenario.h"
 #include "qt/qt_prompts.h"
 #include "qt_process.h"
 
@@ -45,11 +45,16 @@ TEST(QtFileCommands, SaveAndOpenThroughTheRealFileDialogs) {
   fs::remove_all(dir);
   fs::create_directories(dir);
 
+  // An Osprey is open, so the tick leaves "Update" as the test sets it.
+  const auto machine =
+      platform::sim::Scenario().usbBoard(platform::sim::BoardModel::Osprey).build();
   editor::AppContext context;
   QtShell shell;
   QtPrompts prompts(shell.uiThread(), [&shell] { return shell.promptParent(); });
   editor::StdThreadLauncher threads;
   editor::Environment environment{shell, prompts, threads, {}};
+  environment.hid = &machine->hid();
+  environment.deviceTree = &machine->deviceTree();
   shell.loadAccelerators(res::kMainAccelerators);
   shell.setMainDialog(res::dialog::kMain);
   {
@@ -57,7 +62,6 @@ TEST(QtFileCommands, SaveAndOpenThroughTheRealFileDialogs) {
     dialog.Create();
     auto* top = shell.widget(res::dialog::kMain);
     ASSERT_TRUE(QTest::qWaitForWindowActive(top));
-    context.board.pDevice = board::CreateDevice(board::ModelId::Osprey, false);
     shell.window(res::dialog::kMain).setEnabled(res::main_dialog::kUpdateButton, true);
     QtWindow& advanced = shell.window(res::dialog::kAdvanced);
     QtWindow& buttons = shell.window(res::dialog::kButtonSetup);
