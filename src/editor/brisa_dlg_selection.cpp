@@ -101,8 +101,11 @@ void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMa
       m_permissionToldFor.insert(entry.path).second) {
     messages.push_back(kPermissionDeniedText);
   }
-  // Only a board open for reading and writing can take the reboot command.
-  advanced.setEnabled(adv::kRebootButton, opened.kind == board::HidOpenKind::ReadWrite);
+  // The reboot command is a feature report, which a keyboard collection's query handle
+  // carries too.
+  const bool open =
+      opened.kind == board::HidOpenKind::ReadWrite || opened.kind == board::HidOpenKind::QueryOnly;
+  advanced.setEnabled(adv::kRebootButton, open);
 }
 
 void CBrisaDlg::ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages) {

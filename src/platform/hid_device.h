@@ -24,7 +24,9 @@ struct HidCaps {
 
 enum class HidAccess {
   ReadWrite,  // feature reports and input reads
-  QueryOnly,  // attributes, capabilities and product string only
+  // Attributes, capabilities, product string and feature reports, but no input: how a
+  // keyboard collection, which the system keeps for itself, is reached.
+  QueryOnly,
 };
 
 enum class InputReadStatus {

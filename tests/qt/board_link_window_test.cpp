@@ -176,15 +176,16 @@ TEST_F(QtBoardLinkTest, EachDeviceShowsItsIdentityControlsConfigurationAndLiveSt
   screenshot("merlin", 1, "button_test");
   screenshot("merlin", 2, "axis_setup");
 
-  // The keyboard interface: its key codes, nothing live, nothing to write back.
+  // The keyboard interface: its key codes read through the query handle, nothing live.
   pick(2);
   EXPECT_EQ(text(ids::kProductIdEdit), "0x0007");
   EXPECT_TRUE(page(res::dialog::kKeyboard).enabled(res::keyboard::KeyEdit(35)));
   EXPECT_FALSE(page(res::dialog::kAxisSetup).enabled(ax::MinEdit(0)));
   ASSERT_TRUE(
       waitFor([&] { return context.board.readDone == 0 && context.board.readRequest == 0; }));
-  EXPECT_FALSE(main().enabled(ids::kUpdateButton));
+  EXPECT_TRUE(main().enabled(ids::kUpdateButton));
   EXPECT_TRUE(main().enabled(ids::kReadButton));
+  EXPECT_EQ(page(res::dialog::kKeyboard).text(res::keyboard::KeyEdit(0)), "0x1A");
   screenshot("keyboard", 4, "keyboard");
 
   // The bootloader: its identity from the hardware id, every configuration control off.

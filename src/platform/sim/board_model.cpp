@@ -9,6 +9,7 @@ const FirmwareTraits& traitsOf(BoardModel model) {
   static const FirmwareTraits kPlover{"Plover", 30, 5, false, 0xF0, 0x0004};
   static const FirmwareTraits kEgret{"Egret", 0, 3, false, 0xF2, 0x0005};
   static const FirmwareTraits kHeron{"Heron", 25, 5, false, 0xF1, 0x0006};
+  static const FirmwareTraits kKeyboard{"Keyboard", 36, 0, false, std::nullopt, 0x0007};
   static const FirmwareTraits kSparrow{"Sparrow", 8, 8, false, 0xF3, 0x0008};
   static const FirmwareTraits kKestrel{"Kestrel", 32, 8, false, 0xF4, 0x0009};
   static const FirmwareTraits kFinch{"Finch", 32, 0, false, 0xF5, 0x000A};
@@ -25,6 +26,8 @@ const FirmwareTraits& traitsOf(BoardModel model) {
       return kEgret;
     case BoardModel::Heron:
       return kHeron;
+    case BoardModel::Keyboard:
+      return kKeyboard;
     case BoardModel::Sparrow:
       return kSparrow;
     case BoardModel::Kestrel:

@@ -17,6 +17,7 @@ enum class BoardModel : std::uint8_t {
   Plover = 4,
   Egret = 5,
   Heron = 6,
+  Keyboard = 7,  // a keyboard board: configured through its keyboard collection
   Sparrow = 8,
   Kestrel = 9,
   Finch = 10,
@@ -27,8 +28,8 @@ struct FirmwareTraits {
   std::uint8_t buttons = 0;
   std::uint8_t axes = 0;
   bool hat = false;
-  // Report 3 byte 12 of a wired board (bytes 10 and 11 are 0xFF); none on the Bluetooth board,
-  // whose bytes 9..12 are its PIN word.
+  // Report 3 byte 12 of a wired board (bytes 10 and 11 are 0xFF); none on the boards whose
+  // bytes 9..12 are their PIN word (the Bluetooth board and the keyboard).
   std::optional<std::uint8_t> keyByte;
   std::uint16_t productId = 0;
 };

@@ -100,10 +100,14 @@ DeviceId addUsbBoard(Machine& machine, const UsbBoardSpec& spec) {
 
 DeviceId addKeyboardInterface(Machine& machine, const KeyboardSpec& spec) {
   HidFunction function;
-  function.caps = HidCaps{9, 0};
+  function.caps = HidCaps{9, 21};
   function.productString = spec.productString;
   function.opensForReadWrite = false;
   function.queryOpensOnlyWithoutKbd = spec.queryOpensOnlyWithoutKbd;
+  // Its configuration goes through feature reports on the keyboard collection itself, which
+  // the system lets a query handle exchange.
+  function.firmware = makeFirmware(BoardModel::Keyboard, spec.config);
+  function.firmware->setPinWord(spec.pinWord);
   return addUsbHid(machine, kBoardVendorId, spec.productId, 0x0100, "&col01", kKeyboardClassGuid,
                    "Keyboard", "HID Keyboard Device",
                    std::string(kKeyboardInterfaceClass) + "\\KBD", std::move(function));

@@ -57,6 +57,8 @@ struct KeyboardSpec {
   std::optional<std::string> productString = "Brisa Keyboard";
   // The collection refuses even a query open under its listed path; without "\KBD" it opens.
   bool queryOpensOnlyWithoutKbd = false;
+  std::uint32_t pinWord = 0;
+  std::optional<StoredConfig> config;  // its report 3 PIN word is replaced by pinWord
 };
 
 struct BootloaderNodeSpec {

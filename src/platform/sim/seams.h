@@ -58,7 +58,7 @@ class SimHidDevice final : public HidDevice {
  private:
   // The interface's answers while the device this handle was opened on is still there.
   std::optional<HidFunction> liveFunction() const;
-  bool canExchange() const;
+  bool canExchangeFeatures() const;
   void vanish();
 
   Machine& m_;

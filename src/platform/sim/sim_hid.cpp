@@ -61,8 +61,8 @@ std::optional<HidFunction> SimHidDevice::liveFunction() const {
   return m_.hids_[hid_].function;
 }
 
-bool SimHidDevice::canExchange() const {
-  return access_ == HidAccess::ReadWrite && firmware_ && liveFunction().has_value();
+bool SimHidDevice::canExchangeFeatures() const {
+  return firmware_ && liveFunction().has_value();
 }
 
 void SimHidDevice::vanish() {
@@ -94,7 +94,7 @@ std::optional<std::string> SimHidDevice::productString() {
 
 bool SimHidDevice::getFeature(std::span<std::uint8_t> buffer) {
   const auto f = liveFunction();
-  if (!f || access_ != HidAccess::ReadWrite || !firmware_) return false;
+  if (!f || !firmware_) return false;
   switch (firmware_->getFeature(buffer)) {
     case BoardFirmware::Outcome::Done:
       break;
@@ -113,7 +113,7 @@ bool SimHidDevice::getFeature(std::span<std::uint8_t> buffer) {
 }
 
 bool SimHidDevice::setFeature(std::span<const std::uint8_t> buffer) {
-  if (!canExchange()) return false;
+  if (!canExchangeFeatures()) return false;
   switch (firmware_->setFeature(buffer)) {
     case BoardFirmware::Outcome::Done:
       return true;
@@ -130,7 +130,10 @@ bool SimHidDevice::setFeature(std::span<const std::uint8_t> buffer) {
 }
 
 InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer) {
-  if (!canExchange()) return InputRead{InputReadStatus::Failed, 0};
+  // Input reports need read access; a query handle gets none.
+  if (access_ != HidAccess::ReadWrite || !canExchangeFeatures()) {
+    return InputRead{InputReadStatus::Failed, 0};
+  }
   InputQueue& queue = firmware_->inputQueue();
   const std::thread::id self = std::this_thread::get_id();
   queue.cancelPending(this, self);
