@@ -19,6 +19,7 @@
 #include "platform/linux/libusb_usb.h"
 #include "platform/sim/dfuse_bootloader.h"
 #include "platform/sim/sim_usb.h"
+#include "support/require_tool.h"
 
 namespace brisa::platform::sim {
 namespace {
@@ -217,7 +218,7 @@ class UsbUmockdev : public ::testing::Test {
 
   void SetUp() override {
     testbed_ = umockdev_testbed_new();
-    if (!umockdev_in_mock_environment()) GTEST_SKIP() << "runs under umockdev-wrapper";
+    BRISA_REQUIRE_TOOL(umockdev_in_mock_environment(), "umockdev-wrapper (run through ctest)");
   }
   void TearDown() override { unplug(); }
 
@@ -324,7 +325,7 @@ TEST_F(UsbUmockdev, LibusbSeesWhatTheInProcessSeamShows) {
 // dfu-util, a DFU host we did not write, lists the bootloader and writes an image into it.
 TEST_F(UsbUmockdev, DfuUtilDownloadsAnImage) {
   const char* dfuUtil = std::getenv("DFU_UTIL");
-  if (dfuUtil == nullptr || *dfuUtil == '\0') GTEST_SKIP() << "dfu-util not found";
+  BRISA_REQUIRE_TOOL(dfuUtil != nullptr && *dfuUtil != '\0', "dfu-util");
   plugIn();
   std::vector<std::uint8_t> image(20 * 1024 + 333);
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 13 + 1);
