@@ -7,6 +7,9 @@
 
 #include "board/config_record.h"
 #include "board/device.h"
+#include "board/input_state.h"
+#include "platform/gatt.h"
+#include "platform/hid_device.h"
 
 namespace brisa::board {
 
@@ -35,6 +38,25 @@ struct BoardState {
   ConfigRecord configRecord;        // the configuration last read, opened or saved
   OutgoingReports outReports;       // built from the pages, sent by the write worker
   std::unique_ptr<Device> pDevice;  // the selected board's model; null while none is selected
+
+  // The selected board's objects. Selection replaces them while it holds boardLock; a worker
+  // uses them only while it holds it.
+  std::unique_ptr<platform::HidDevice> hDevice;  // the open HID interface; null: none open
+  platform::HidCaps hidCaps;                     // its report lengths, as last read
+  FeatureReport featureBuf{};                    // every feature read lands here first
+  // 1 once a read of the open board has brought at least one configuration report: until
+  // then the record may hold another board's configuration.
+  std::atomic<std::uint32_t> configReadFromBoard{0};
+
+  // Payload of the newest input report 1. Its own lock, so the 5 ms tick never waits for a
+  // whole worker pass.
+  InputStateReport inputState{};
+  std::mutex inputLock;
+
+  // Kept by the user interface thread alone: the Battery Service left open by the last battery
+  // read, and the bootloader-class device count the timer saw last.
+  std::unique_ptr<platform::GattService> hBatteryService;
+  std::uint8_t dfuDeviceCount = 0;
 
   // Orders the board objects' replacement (selection) against a worker pass: a worker holds it
   // for a whole pass, selection while it replaces the objects, the UI thread briefly to copy

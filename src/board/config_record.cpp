@@ -1,8 +1,25 @@
 #include "board/config_record.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace brisa::board {
+
+ConfigBlock& BlockFor(ConfigRecord& record, ReportId id) {
+  switch (id) {
+    case ButtonTypeReport:
+      return record.buttonTypes;
+    case SettingsReport:
+      return record.settings;
+    case AxisKeyReportA:
+      return record.axisKeyA;
+    case AxisKeyReportB:
+      return record.axisKeyB;
+    case InputStateReportId:
+      break;
+  }
+  throw std::invalid_argument("report 1 carries no configuration block");
+}
 
 ConfigBlock PayloadOf(const FeatureReport& report) {
   ConfigBlock block{};

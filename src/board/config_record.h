@@ -46,6 +46,9 @@ struct OutgoingReports {
   FeatureReport outAxisKeyReportB = EmptyReport(AxisKeyReportB);
 };
 
+// The block of the record that report `id` (2..5) fills.
+ConfigBlock& BlockFor(ConfigRecord& record, ReportId id);
+
 // Payload (bytes 1..19) of a report, as kept in a configuration block.
 ConfigBlock PayloadOf(const FeatureReport& report);
 

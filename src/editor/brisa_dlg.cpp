@@ -36,6 +36,8 @@ CBrisaDlg::CBrisaDlg(AppContext& context, Environment& environment)
 }
 
 CBrisaDlg::~CBrisaDlg() {
+  // No device notification may arrive for a dialog that is gone.
+  m_deviceNotification.reset();
   // Nothing may reach the dialog through the context once it is gone.
   if (m_context.pMainDlg == this) m_context.pMainDlg = nullptr;
 }
@@ -110,14 +112,6 @@ bool CBrisaDlg::OnInitDialog() {
   return true;
 }
 
-void CBrisaDlg::RegisterDeviceNotifications() {
-  // TODO(board link): watch HID interface arrivals and removals; each one rebuilds the list.
-}
-
-void CBrisaDlg::RefreshDeviceList() {
-  // TODO(board link): build the device list, select its first entry and open it.
-}
-
 void CBrisaDlg::CreateWorkerThreads() {
   struct Worker {
     bool& started;
@@ -179,10 +173,6 @@ void CBrisaDlg::OnBnClickedSetDefaults() {
   // TODO(defaults): put the selected model's default values into the pages.
 }
 
-void CBrisaDlg::OnCbnSelendokDevice() {
-  // TODO(board link): open the chosen board or bootloader.
-}
-
 void CBrisaDlg::OnFileOpen() {
   // TODO(configuration file): read a file into the configuration and fill the pages.
 }
@@ -193,10 +183,6 @@ void CBrisaDlg::OnFileSave() {
 
 void CBrisaDlg::OnFileSaveAs() {
   // TODO(configuration file): build the reports from the pages and write them to a file.
-}
-
-void CBrisaDlg::OnTimer(int /*timerId*/) {
-  // TODO(timer tick): button states, live input, device count and the arrival of a read.
 }
 
 bool CBrisaDlg::OnUpdateConfigCommand() const {
@@ -245,6 +231,8 @@ void CBrisaDlg::onNotify(int controlId, ui::Notification code) {
     }
   }
   if (code == Notification::SelEndOk && controlId == ids::kDeviceCombo) {
+    // Picked by the user: a permission problem of this entry is told again.
+    m_permissionToldFor.clear();
     OnCbnSelendokDevice();
   } else if (code == Notification::LButtonDown && controlId == ids::kTabControl) {
     m_tabCtrl.OnLButtonDown();

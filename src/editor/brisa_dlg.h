@@ -1,8 +1,13 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "board/device_list.h"
 #include "editor/app_context.h"
 #include "editor/environment.h"
 #include "editor/my_tab_ctrl.h"
@@ -40,6 +45,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   void OnFileSave();
   void OnFileSaveAs();
   void OnTimer(int timerId);
+  // HID interfaces arrived or left since the last look: rebuild the list.
+  void OnDeviceChange();
 
   // Brings the menu items that have an update rule up to date.
   void OnKickIdle();
@@ -64,6 +71,7 @@ class CBrisaDlg final : public ui::DialogEvents {
 
   CMyTabCtrl m_tabCtrl;
   int m_hIcon;
+  std::vector<board::DeviceEntry> m_devices;  // entry i is item i of the device selector
   std::string m_vendorId = "0xFFFF";
   std::string m_productId = "0xFFFF";
   std::string m_firmwareVersion = "0xFFFF";
@@ -78,10 +86,28 @@ class CBrisaDlg final : public ui::DialogEvents {
   void CreateWorkerThreads();
   void ShowPicturesNotReceived();
   void RunCommand(int commandId);
+  // Selection's two branches; messages for the user are collected and shown at the end.
+  void SelectBootloader(const board::DeviceEntry& entry, bool keepDfuObjects,
+                        std::vector<std::string>& messages);
+  void SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark, bool keepDfuObjects,
+                      std::vector<std::string>& messages);
+  void ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages);
 
   AppContext& m_context;
   Environment& m_environment;
   ui::Window* m_window = nullptr;
+
+  // Board link: set from any thread by the HID notification, taken by the timer tick.
+  std::atomic<bool> m_hidChangePending{false};
+  std::unique_ptr<platform::Subscription> m_deviceNotification;
+  // Set while a rebuild or a selection runs, so a tick from inside one of its message boxes
+  // starts no other.
+  int m_deviceWork = 0;
+  // The last selection left the bootloader objects to a running download: run it again when
+  // the download has ended.
+  bool m_dfuSelectionDeferred = false;
+  // Entries whose permission problem the user has been told of since last picking them.
+  std::set<std::string> m_permissionToldFor;
 };
 
 // The main dialog's timer.

@@ -229,8 +229,9 @@ TEST_F(QtMainWindowTest, Screenshots) {
 }
 
 TEST(QtDemoMachine, TheWindowStartsOnTheSimulatedMachine) {
-  QtProcess process;
+  // The machine outlives the process's state, which holds handles opened on it.
   const auto machine = platform::sim::namedScenario("demo")->build();
+  QtProcess process;
   process.environment.usb = &machine->usb();
   process.environment.hid = &machine->hid();
   process.environment.deviceTree = &machine->deviceTree();

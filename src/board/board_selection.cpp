@@ -1,0 +1,136 @@
+#include "board/board_selection.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "board/identification.h"
+#include "dfu/dfu_probe.h"
+#include "dfu/format_scan.h"
+
+namespace brisa::board {
+namespace {
+
+constexpr std::uint16_t kBootloaderVendorId = 0x0483;
+constexpr std::uint16_t kBootloaderProductId = 0xDF11;
+
+// What every selection does first to the objects it replaces, under the board lock.
+bool CloseBoardObjects(BoardState& state) {
+  state.pDevice.reset();
+  bool dropped = false;
+  // The reports were built for the board that closes here: never send them to another.
+  if (state.writeRequest.load(std::memory_order_acquire) != 0) {
+    state.writeOutcome.store(WriteOutcome::Dropped, std::memory_order_release);
+    state.writeRequest.store(0, std::memory_order_release);
+    dropped = true;
+  }
+  state.hDevice.reset();
+  state.configReadFromBoard.store(0, std::memory_order_release);
+  return dropped;
+}
+
+// Report 3 into the settings block, from which the model is told (no model exists yet, so
+// the payload starts at byte 1).
+void ReadSettingsReport(BoardState& state) {
+  state.featureBuf = EmptyReport(SettingsReport);
+  if (state.hDevice->getFeature(state.featureBuf))
+    state.configRecord.settings = PayloadOf(state.featureBuf);
+}
+
+}  // namespace
+
+std::string IdentityText(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%4X", static_cast<unsigned>(value));
+  std::string result = text;
+  for (char& c : result) {
+    if (c == ' ') c = '0';
+  }
+  return result;
+}
+
+std::uint32_t BootloaderRevision(std::string_view path) {
+  dfu::FormatScan scan(path);
+  for (const char c : std::string_view("USB\\VID_0483&PID_DF11&REV_")) {
+    if (!scan.literal(c)) return 0;
+  }
+  std::uint32_t revision = 0;
+  return scan.hex(revision) ? revision : 0;
+}
+
+std::string WithoutKeyboardCollection(std::string path) {
+  static constexpr std::string_view kKbd = "\\KBD";
+  for (auto at = path.find(kKbd); at != std::string::npos; at = path.find(kKbd, at)) {
+    path.erase(at, kKbd.size());
+  }
+  return path;
+}
+
+HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string& path,
+                        bool bluetoothMark) {
+  HidOpening result;
+  std::lock_guard lock(state.boardLock);
+  result.writeDropped = CloseBoardObjects(state);
+
+  platform::HidOpenResult opened{nullptr, platform::HidOpenError::NotFound};
+  if (hid != nullptr) opened = hid->openDevice(path, platform::HidAccess::ReadWrite);
+  if (opened.device) {
+    state.hDevice = std::move(opened.device);
+    ReadSettingsReport(state);
+    state.pDevice =
+        CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), bluetoothMark);
+    result.kind = HidOpenKind::ReadWrite;
+  } else if (opened.error == platform::HidOpenError::AccessDenied) {
+    // Not a keyboard collection: the board is there, the system keeps this user out.
+    result.kind = HidOpenKind::AccessDenied;
+    return result;
+  } else {
+    state.pDevice = CreateDevice(ModelId::Keyboard, bluetoothMark);
+    if (hid != nullptr) {
+      state.hDevice = hid->open(path, platform::HidAccess::QueryOnly);
+      if (!state.hDevice) {
+        state.hDevice = hid->open(WithoutKeyboardCollection(path), platform::HidAccess::QueryOnly);
+      }
+    }
+    result.kind = state.hDevice ? HidOpenKind::QueryOnly : HidOpenKind::None;
+  }
+
+  if (!state.hDevice) return result;
+  result.attributes = state.hDevice->attributes();
+  if (result.attributes) {
+    if (const auto caps = state.hDevice->capabilities()) state.hidCaps = *caps;
+  }
+  state.readRequest.store(1, std::memory_order_release);
+  return result;
+}
+
+bool ReleaseBootloader(dfu::DfuState& dfu) {
+  if (dfu.pDfuHandle == nullptr) return false;
+  dfu.pUsbContext->close(dfu.pDfuHandle);
+  dfu.pDfuHandle = nullptr;
+  dfu::ReleaseDfuInterfaces(dfu, *dfu.pUsbContext);
+  return true;
+}
+
+BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects) {
+  BootloaderOpening result;
+  {
+    std::lock_guard lock(state.boardLock);
+    result.writeDropped = CloseBoardObjects(state);
+    state.pDevice = CreateDevice(ModelId::DFU, false);
+  }
+  if (keepDfuObjects) return result;
+  result.closedPrevious = ReleaseBootloader(dfu);
+  platform::Usb* usb = dfu.pUsbContext;
+  if (usb == nullptr) return result;
+  dfu.pDfuHandle = usb->openDeviceWithVidPid(kBootloaderVendorId, kBootloaderProductId);
+  if (dfu.pDfuHandle == nullptr) return result;
+  platform::UsbDevice* device = usb->getDevice(dfu.pDfuHandle);
+  platform::UsbDeviceDescriptor descriptor;
+  usb->getDeviceDescriptor(device, descriptor);
+  dfu.dfuAltIndex = 0;
+  dfu::DfuProbeConfigurations(dfu, *usb, device, descriptor);
+  result.probed = true;
+  return result;
+}
+
+}  // namespace brisa::board

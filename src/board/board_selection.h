@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "board/board_state.h"
+#include "dfu/dfu_state.h"
+#include "platform/hid_device.h"
+
+namespace brisa::board {
+
+// "0x%4X" with every blank made "0": 1 reads 0x0001, five digits stay five.
+std::string IdentityText(std::uint32_t value);
+
+// The revision in a bootloader's hardware id ("...&REV_2200"), 0 when the id has none.
+std::uint32_t BootloaderRevision(std::string_view path);
+
+// A path from which every "\KBD" was removed: where a keyboard collection opens for queries.
+std::string WithoutKeyboardCollection(std::string path);
+
+// How the HID interface of a selected entry opened.
+enum class HidOpenKind {
+  ReadWrite,     // a board: identified by its report 3
+  QueryOnly,     // a keyboard collection, open for queries
+  None,          // a keyboard collection that did not open at all
+  AccessDenied,  // a board this user may not open: nothing is open, no model is made
+};
+
+struct HidOpening {
+  HidOpenKind kind = HidOpenKind::None;
+  std::optional<platform::HidAttributes> attributes;  // when open and they read
+  bool writeDropped = false;  // a write meant for the board closed here was dropped
+};
+
+// Replaces the board objects with the HID interface at `path`, under the board lock: the model
+// goes, a pending write is dropped, the previous interface closes, the new one opens and is
+// identified; a read is requested last, once everything is in place.
+HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string& path,
+                        bool bluetoothMark);
+
+struct BootloaderOpening {
+  bool writeDropped = false;
+  bool closedPrevious = false;  // a bootloader was open before and has been released
+  bool probed = false;          // the bootloader opened and its interfaces were probed
+};
+
+// Makes the bootloader the selected device: the model becomes DFU and the HID interface
+// closes. Unless the download owns them (`keepDfuObjects`), the previous bootloader is
+// released and the first bootloader the USB library lists is opened and probed.
+BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects);
+
+// Closes the bootloader and releases its interface list; true when one was open.
+bool ReleaseBootloader(dfu::DfuState& dfu);
+
+}  // namespace brisa::board

@@ -1,0 +1,115 @@
+// The main dialog's selection: the chosen entry becomes the current board or bootloader.
+
+#include <cstdio>
+
+#include "board/battery_level.h"
+#include "board/board_selection.h"
+#include "board/identification.h"
+#include "editor/board_link_texts.h"
+#include "editor/brisa_dlg.h"
+#include "editor/page_controls.h"
+
+namespace brisa::editor {
+namespace {
+
+namespace ids = res::main_dialog;
+namespace adv = res::advanced;
+
+// Counts the dialog as busy with its device list while alive.
+class DeviceWork {
+ public:
+  explicit DeviceWork(int& depth) : m_depth(depth) { ++m_depth; }
+  ~DeviceWork() { --m_depth; }
+  DeviceWork(const DeviceWork&) = delete;
+  DeviceWork& operator=(const DeviceWork&) = delete;
+
+ private:
+  int& m_depth;
+};
+
+}  // namespace
+
+void CBrisaDlg::OnCbnSelendokDevice() {
+  ui::Window& w = window();
+  const int index = w.selection(ids::kDeviceCombo);
+  if (index < 0 || static_cast<std::size_t>(index) >= m_devices.size()) return;
+  DeviceWork busy(m_deviceWork);
+  // A copy: a rebuild from inside a message box below must not pull the entry away.
+  const board::DeviceEntry entry = m_devices[static_cast<std::size_t>(index)];
+  const bool bluetoothMark = board::HasBluetoothMark(w.itemText(ids::kDeviceCombo, index));
+  m_batteryLevel = "N/A";
+
+  // While a download runs, the bootloader objects are its own.
+  const bool downloading = m_context.dfu.upgradeRequest.load(std::memory_order_acquire) != 0;
+  m_dfuSelectionDeferred = downloading;
+  std::vector<std::string> messages;
+  if (board::IsBootloaderPath(entry.path)) {
+    SelectBootloader(entry, downloading, messages);
+  } else {
+    SelectHidBoard(entry, bluetoothMark, downloading, messages);
+  }
+
+  const ConfigPages pages(page(kPageButtonSetup), page(kPageAxisSetup), page(kPageAdvanced),
+                          page(kPageKeyboard));
+  EnablePageControls(pages, page(kPageButtonTest), m_context.board.pDevice.get());
+  UpdateData(false);
+  for (const std::string& message : messages) m_environment.prompts.messageBox(message);
+}
+
+void CBrisaDlg::SelectBootloader(const board::DeviceEntry& entry, bool keepDfuObjects,
+                                 std::vector<std::string>& messages) {
+  ui::Window& advanced = page(kPageAdvanced);
+  const board::BootloaderOpening opened =
+      board::OpenBootloader(m_context.board, m_context.dfu, keepDfuObjects);
+  if (opened.writeDropped) messages.push_back(kWriteDroppedText);
+  if (opened.closedPrevious) advanced.setText(adv::kLogEdit, "");
+  m_vendorId = "0x0483";
+  m_productId = "0xDF11";
+  m_firmwareVersion = board::IdentityText(board::BootloaderRevision(entry.path));
+  if (opened.probed && !advanced.text(adv::kFirmwarePathEdit).empty() &&
+      !m_context.dfu.pDfuInterfaces.empty()) {
+    advanced.setEnabled(adv::kUpgradeButton, true);
+  }
+  advanced.setEnabled(adv::kRebootButton, false);
+}
+
+void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark,
+                               bool keepDfuObjects, std::vector<std::string>& messages) {
+  if (bluetoothMark) ReadBatteryLevel(entry.devInst, messages);
+  ui::Window& advanced = page(kPageAdvanced);
+  if (!keepDfuObjects) {
+    advanced.setEnabled(adv::kUpgradeButton, false);
+    advanced.setText(adv::kLogEdit, "");
+    board::ReleaseBootloader(m_context.dfu);
+  }
+
+  const board::HidOpening opened =
+      board::OpenHidBoard(m_context.board, m_environment.hid, entry.path, bluetoothMark);
+  if (opened.writeDropped) messages.push_back(kWriteDroppedText);
+  if (opened.kind == board::HidOpenKind::ReadWrite) ShowPicturesNotReceived();
+  if (opened.attributes) {
+    m_vendorId = board::IdentityText(opened.attributes->vendorId);
+    m_productId = board::IdentityText(opened.attributes->productId);
+    m_firmwareVersion = board::IdentityText(opened.attributes->versionNumber);
+  }
+  if (opened.kind == board::HidOpenKind::AccessDenied &&
+      m_permissionToldFor.insert(entry.path).second) {
+    messages.push_back(kPermissionDeniedText);
+  }
+  // Only a board open for reading and writing can take the reboot command.
+  advanced.setEnabled(adv::kRebootButton, opened.kind == board::HidOpenKind::ReadWrite);
+}
+
+void CBrisaDlg::ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages) {
+  if (m_environment.deviceTree == nullptr || m_environment.gatt == nullptr) return;
+  const board::BatteryReading reading = board::BleReadBatteryLevel(
+      m_context.board, *m_environment.deviceTree, *m_environment.gatt, devInst);
+  if (reading.openError) {
+    char text[64];
+    std::snprintf(text, sizeof text, kOpenDeviceFailedFormat, static_cast<int>(*reading.openError));
+    messages.push_back(text);
+  }
+  if (reading.level) m_batteryLevel = *reading.level;
+}
+
+}  // namespace brisa::editor

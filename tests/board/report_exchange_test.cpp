@@ -1,0 +1,253 @@
+// The read and write workers against a simulated board, one pass at a time on virtual time.
+
+#include "board/report_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sim/scenario.h"
+#include "platform/sim/virtual_clock.h"
+
+namespace brisa::board {
+namespace {
+
+using platform::sim::BoardFirmware;
+using platform::sim::BoardModel;
+using Bytes = std::vector<std::uint8_t>;
+
+BoardFirmware::Payload Filled(std::uint8_t first) {
+  BoardFirmware::Payload payload{};
+  for (std::size_t i = 0; i < payload.size(); ++i) {
+    payload[i] = static_cast<std::uint8_t>(first + i);
+  }
+  return payload;
+}
+
+// One open board as selection leaves it, and both workers on an instant virtual clock.
+struct Bench {
+  explicit Bench(platform::sim::UsbBoardSpec spec = {}, BoardModel model = BoardModel::Kestrel) {
+    machine = platform::sim::Scenario().usbBoard(model, spec).build();
+    for (std::uint8_t id = 2; id <= 5; ++id) firmware().setPayload(id, Filled(id * 20));
+    open();
+  }
+  void open() {
+    state.hDevice =
+        machine->hid().open(machine->hidPathsOf(0).at(0), platform::HidAccess::ReadWrite);
+    state.hidCaps = *state.hDevice->capabilities();
+    state.pDevice = CreateDevice(static_cast<ModelId>(firmware().model()), false);
+  }
+  BoardFirmware& firmware() { return *machine->firmware(0); }
+
+  std::unique_ptr<platform::sim::Machine> machine;
+  BoardState state;
+  platform::sim::VirtualClock clock;
+  ReadWorker reader{state, clock};
+  WriteWorker writer{state, clock};
+};
+
+TEST(ReadWorker, ReadsTheFourReportsInOrderThenSaysDone) {
+  Bench bench;
+  bench.state.readRequest = 1;
+  bench.reader.pass();
+  EXPECT_EQ(bench.firmware().readReportIds(), (Bytes{2, 3, 4, 5}));
+  for (const ReportId id : {ButtonTypeReport, SettingsReport, AxisKeyReportA, AxisKeyReportB}) {
+    FeatureReport report = EmptyReport(id);
+    const auto stored = bench.firmware().payload(id);
+    std::copy(stored.begin(), stored.end(), report.begin() + 1);
+    EXPECT_EQ(BlockFor(bench.state.configRecord, id), PayloadOf(report)) << int{id};
+  }
+  EXPECT_EQ(bench.state.readRequest, 0u);
+  EXPECT_EQ(bench.state.readDone, 1u);
+  EXPECT_EQ(bench.state.configReadFromBoard, 1u);
+  EXPECT_EQ(bench.clock.sleptMs(), kReadPeriodMs);
+}
+
+TEST(ReadWorker, FailedReadsKeepTheirBlocksAndStillSayDone) {
+  const struct {
+    unsigned failures;  // the first n of the four reads fail
+    bool fromBoard;
+  } cases[] = {{4, false}, {3, true}, {1, true}};
+  for (const auto& c : cases) {
+    Bench bench;
+    const ConfigRecord before{{1}, {2}, {3}, {4}};
+    bench.state.configRecord = before;
+    bench.firmware().failFeatureReads(c.failures);
+    bench.state.readRequest = 1;
+    bench.reader.pass();
+    EXPECT_EQ(bench.state.readDone, 1u) << c.failures;
+    EXPECT_EQ(bench.state.configReadFromBoard, c.fromBoard ? 1u : 0u) << c.failures;
+    EXPECT_EQ(bench.state.configRecord.buttonTypes, before.buttonTypes) << c.failures;
+    EXPECT_EQ(bench.state.configRecord.axisKeyB == before.axisKeyB, c.failures == 4) << c.failures;
+  }
+}
+
+TEST(ReadWorker, PlacesABluetoothPayloadWhereTheSystemPutsIt) {
+  const struct { bool reportIdInByte0; } cases[] = {{true}, {false}};
+  for (const auto& c : cases) {
+    platform::sim::BleBoardSpec spec;
+    spec.pinWord = 0x44332211;
+    auto machine = platform::sim::Scenario().bleBoard(spec).build();
+    machine->setBluetoothReportIdInByte0(c.reportIdInByte0);
+    BoardState state;
+    state.isWin10OrLater = machine->hid().bluetoothFeatureReportsCarryReportId() ? 1 : 0;
+    state.hDevice =
+        machine->hid().open(machine->hidPathsOf(0).at(0), platform::HidAccess::ReadWrite);
+    state.hidCaps = *state.hDevice->capabilities();
+    state.pDevice = CreateDevice(ModelId::Merlin, true);
+    platform::sim::VirtualClock clock;
+    state.readRequest = 1;
+    ReadWorker(state, clock).pass();
+    // Without the id the payload starts at byte 0, and the block is taken from there.
+    EXPECT_EQ(ReadLong(state.configRecord.settings, 9), 0x44332211u) << c.reportIdInByte0;
+  }
+}
+
+TEST(ReadWorker, TakesOnlyTheNewestWholeReportOneAlreadyQueued) {
+  const struct {
+    const char* name;
+    std::uint16_t length;
+    std::vector<Bytes> queued;
+    std::size_t copied;  // bytes of inputState that change; the rest keep 0xEE
+    std::uint8_t firstByte;
+  } cases[] = {
+      {"three 22-byte reports, the third taken", 22, {{1, 0x10}, {1, 0x20}, {1, 0x30}}, 21, 0x30},
+      {"a last report with another id", 22, {{1, 0x10}, {2, 0x20}}, 0, 0xEE},
+      {"a length of 10 copies 9 bytes", 10, {{1, 0x40}}, 9, 0x40},
+      {"nothing queued", 22, {}, 0, 0xEE},
+  };
+  for (const auto& c : cases) {
+    platform::sim::UsbBoardSpec spec;
+    spec.inputReportLength = c.length;
+    Bench bench(spec, BoardModel::Osprey);
+    bench.state.inputState.fill(0xEE);
+    for (Bytes report : c.queued) {
+      report.resize(c.length, 0x77);
+      bench.firmware().queueRawInputReport(report);
+    }
+    bench.reader.pass();
+    const InputStateReport& got = bench.state.inputState;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      const std::uint8_t expected = i >= c.copied ? 0xEE : (i == 0 ? c.firstByte : 0x77);
+      EXPECT_EQ(got[i], expected) << c.name << ", byte " << i;
+    }
+  }
+}
+
+TEST(ReadWorker, LeavesNoReadWaitingAndTakesAReportThatArrivesBetweenPasses) {
+  Bench bench({}, BoardModel::Osprey);
+  bench.reader.pass();
+  EXPECT_FALSE(bench.firmware().inputQueue().hasPending(bench.state.hDevice.get()));
+  bench.firmware().setButton(0, true);
+  bench.firmware().queueInputReport();
+  bench.reader.pass();
+  EXPECT_TRUE(InputButton(bench.state.inputState, 8, 0));
+  bench.state.hDevice.reset();
+  EXPECT_EQ(bench.machine->hidHandlesClosedWithPendingRead(0), 0u);
+}
+
+TEST(ReadWorker, IdlesWhileAWriteIsPendingOrNoBoardIsOpen) {
+  const struct {
+    bool writePending;
+    bool boardOpen;
+  } cases[] = {{true, true}, {false, false}, {true, false}};
+  for (const auto& c : cases) {
+    Bench bench;
+    bench.state.writeRequest = c.writePending ? 1 : 0;
+    if (!c.boardOpen) bench.state.hDevice.reset();
+    bench.state.readRequest = 1;
+    bench.reader.pass();
+    EXPECT_TRUE(bench.firmware().readReportIds().empty());
+    EXPECT_EQ(bench.state.readRequest, 1u);
+    EXPECT_EQ(bench.state.readDone, 0u);
+    EXPECT_EQ(bench.clock.sleptMs(), kReadPeriodMs);
+  }
+}
+
+TEST(WriteWorker, SendsSettingsAxesKeysThenButtonTypesAndRecordsTheOutcome) {
+  const struct {
+    unsigned failures;  // of the first report's attempts
+    std::uint64_t waitedMs;
+    WriteOutcome outcome;
+    Bytes ids;
+  } cases[] = {
+      {0, 0, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {5, 125, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {6, 125, WriteOutcome::Refused, {4, 5, 2}},
+  };
+  for (const auto& c : cases) {
+    Bench bench;
+    bench.state.outReports.outSettingsReport[1] = 0x5A;
+    bench.firmware().failFeatureWrites(c.failures);
+    bench.state.writeRequest = 1;
+    bench.writer.pass();
+    Bytes ids;
+    for (const Bytes& report : bench.firmware().writtenReports()) ids.push_back(report.at(0));
+    EXPECT_EQ(ids, c.ids) << c.failures;
+    EXPECT_EQ(bench.state.writeOutcome, c.outcome) << c.failures;
+    EXPECT_EQ(bench.state.writeRequest, 0u);
+    EXPECT_EQ(bench.clock.sleptMs(), c.waitedMs + kWritePeriodMs) << c.failures;
+  }
+}
+
+TEST(WriteWorker, AWriteWithNoBoardOpenWaits) {
+  Bench bench;
+  bench.state.hDevice.reset();
+  bench.state.writeRequest = 1;
+  bench.writer.pass();
+  EXPECT_EQ(bench.state.writeRequest, 1u);
+  EXPECT_EQ(bench.state.writeOutcome, WriteOutcome::None);
+}
+
+TEST(WriteWorker, SendsTheRebootCommandFirstEvenWithNoBoard) {
+  const FeatureReport command = RebootCommand();
+  EXPECT_EQ(Bytes(command.begin(), command.end()),
+            (Bytes{3, 0, 0, 0, 0, 0, 0, 0, 0, 0xDF, 0xFD, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+  Bench bench;
+  bench.state.rebootRequest = 1;
+  bench.state.writeRequest = 1;
+  bench.writer.pass();
+  ASSERT_FALSE(bench.firmware().writtenReports().empty());
+  EXPECT_EQ(bench.firmware().writtenReports().front(), Bytes(command.begin(), command.end()));
+  EXPECT_EQ(bench.firmware().rebootCount(), 1u);
+  EXPECT_EQ(bench.state.rebootRequest, 0u);
+
+  Bench none;
+  none.state.hDevice.reset();
+  none.state.rebootRequest = 1;
+  none.writer.pass();
+  EXPECT_EQ(none.state.rebootRequest, 0u);
+  EXPECT_EQ(none.clock.sleptMs(), 125 + kWritePeriodMs);
+}
+
+TEST(WriteWorker, SendsTheInterfacesFeatureLength) {
+  const struct { std::uint16_t length; } cases[] = {{21}, {33}};
+  for (const auto& c : cases) {
+    platform::sim::UsbBoardSpec spec;
+    spec.featureReportLength = c.length;
+    Bench bench(spec);
+    bench.state.outReports.outButtonTypeReport.fill(0x11);
+    bench.state.outReports.outButtonTypeReport[0] = ButtonTypeReport;
+    bench.state.writeRequest = 1;
+    bench.writer.pass();
+    const Bytes last = bench.firmware().writtenReports().back();
+    ASSERT_EQ(last.size(), c.length);
+    for (std::size_t i = 21; i < last.size(); ++i) EXPECT_EQ(last[i], 0) << i;
+    EXPECT_EQ(last[20], 0x11);
+  }
+}
+
+TEST(Workers, AReadRaisedWithAWriteWaitsForTheWrite) {
+  Bench bench;
+  bench.state.readRequest = 1;
+  bench.state.writeRequest = 1;
+  bench.reader.pass();
+  EXPECT_EQ(bench.state.readDone, 0u);
+  bench.writer.pass();
+  bench.reader.pass();
+  EXPECT_EQ(bench.state.readDone, 1u);
+}
+
+}  // namespace
+}  // namespace brisa::board
