@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <deque>
 #include <vector>
@@ -149,7 +150,7 @@ InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
   if (!exchanges() || length == 0 || buffer.size() < length) return InputRead{};
   const std::size_t room = buffer.size() / length;
   std::deque<std::vector<std::uint8_t>> newest;
-  std::vector<std::uint8_t> report(kLongestReport);
+  std::array<std::uint8_t, kLongestReport> report;  // every read fills what it returns
   for (std::size_t n = 0; n < kMostReportsPerDrain; ++n) {
     const ssize_t got = ::read(fd_, report.data(), report.size());
     if (got < 0 && errno == EINTR) continue;

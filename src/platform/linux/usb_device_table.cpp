@@ -1,6 +1,7 @@
 #include "platform/linux/usb_device_table.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -85,6 +86,9 @@ const std::vector<std::string>& UsbDeviceTable::current() {
     if (std::chrono::steady_clock::now() - lastScan_ >= kRescanWithoutMonitor) rescan();
     return free_;
   }
+  // Nearly every call finds nothing: one poll says so, cheaper than a receive that fails.
+  pollfd ready{udev_monitor_get_fd(monitor_.get()), POLLIN, 0};
+  if (::poll(&ready, 1, 0) == 0) return free_;
   for (;;) {
     errno = 0;
     UdevDevicePtr event(udev_monitor_receive_device(monitor_.get()));
