@@ -1,6 +1,6 @@
 // The real window on this machine's backend (no simulated machine), on an emulated machine with
-// one board and one bootloader: it lists both, selects the board and shows its identity, and
-// follows boards and bootloaders that come and go.
+// one board and one bootloader: it lists both, selects the board and shows its identity, its
+// configuration and its live state, and follows boards and bootloaders that come and go.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,7 @@
 #include "editor/thread_launcher.h"
 #include "editor/worker_procs.h"
 #include "platform/clock.h"
+#include "platform/sim/board_firmware.h"
 #include "qt/qt_shell.h"
 #include "resources/resource_ids.h"
 #include "support/require_tool.h"
@@ -63,8 +64,8 @@ struct Application {
       texts.push_back(selector()->itemText(i).toStdString());
     return texts;
   }
-  std::string text(int id) const {
-    return static_cast<QLineEdit*>(main().widget(id))->text().toStdString();
+  std::string text(int id, int dialogId = res::dialog::kMain) const {
+    return static_cast<QLineEdit*>(shell.window(dialogId).widget(id))->text().toStdString();
   }
 };
 
@@ -72,8 +73,11 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   auto* application = new Application;  // lives on with its workers
   testbed::Testbed& bed = application->bed;
   BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
-  bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey"});
+  const auto board = bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey"});
   const auto bootloader = bed.addUsbDevice({});
+  platform::sim::BoardFirmware& osprey = *bed.server(board).spec().firmware;
+  osprey.setAxis(0, 12000);
+  osprey.queueInputReport();
   application->start();
   if (application->selector()->count() == 0) {
     GTEST_SKIP() << "waits for the board link's device list and selection (issue 8)";
@@ -88,6 +92,14 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   EXPECT_EQ(application->text(ids::kFirmwareVersionEdit), "0x0100");
   EXPECT_EQ(application->text(ids::kBatteryLevelEdit), "N/A");
   EXPECT_TRUE(application->prompts.messages().empty());
+  // Its configuration is read into the pages, and its sticks show live.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return application->main().widget(ids::kUpdateButton)->isEnabled(); }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return application->text(res::axis_setup::ValueEdit(0), res::dialog::kAxisSetup) == "12000";
+      },
+      5000));
   const QString shots = QStringLiteral(BRISA_SCREENSHOT_DIR);
   QDir().mkpath(shots);
   application->shell.widget(res::dialog::kMain)->grab().save(shots + "/linux-window.png");
