@@ -115,5 +115,28 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   EXPECT_EQ(application->selector()->currentIndex(), 0) << "the board selected before";
 }
 
+// Runs in a process of its own (one emulated machine per process, and the window never ends).
+TEST(LinuxWindow, ABoardThisUserMayNotOpenIsNotTakenForAKeyboard) {
+  auto* application = new Application;
+  testbed::Testbed& bed = application->bed;
+  BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
+  bed.denyAccess(bed.addUsbHid({testbed::boardHid(BoardModel::Kestrel), 0x0100, "Brisa Kestrel"}));
+  {
+    testbed::WithoutFileOverride asAUser;  // selection opens the board on this thread
+    application->start();
+  }
+  // Listed with its name all the same, and the user told what to do.
+  EXPECT_EQ(application->items(),
+            std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Kestrel)"});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !application->prompts.messages().empty(); }, 5000));
+  const auto messages = application->prompts.messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("tools/install-udev-rules"), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("packaging/udev/70-brisa.rules"), std::string::npos) << messages[0];
+  EXPECT_FALSE(application->shell.window(res::dialog::kKeyboard)
+                   .widget(res::keyboard::KeyEdit(0))
+                   ->isEnabled());
+}
+
 }  // namespace
 }  // namespace brisa
