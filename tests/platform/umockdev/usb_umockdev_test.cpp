@@ -16,6 +16,7 @@
 #include "platform/sim/dfuse_bootloader.h"
 #include "platform/sim/sim_usb.h"
 #include "usbdevfs_handler.h"
+#include "support/require_tool.h"
 
 namespace brisa::platform::sim {
 namespace {
@@ -31,7 +32,7 @@ class UsbUmockdev : public ::testing::Test {
 
   void SetUp() override {
     device_ = std::make_unique<UmockdevBootloader>();
-    if (!umockdev_in_mock_environment()) GTEST_SKIP() << "runs under umockdev-wrapper";
+    BRISA_REQUIRE_TOOL(umockdev_in_mock_environment(), "umockdev-wrapper (run through ctest)");
   }
   void TearDown() override { device_.reset(); }
 
@@ -150,7 +151,7 @@ TEST_F(UsbUmockdev, AnUnansweredRequestEndsWithATimeOut) {
 // dfu-util, a DFU host we did not write, lists the bootloader and writes an image into it.
 TEST_F(UsbUmockdev, DfuUtilDownloadsAnImage) {
   const char* dfuUtil = std::getenv("DFU_UTIL");
-  if (dfuUtil == nullptr || *dfuUtil == '\0') GTEST_SKIP() << "dfu-util not found";
+  BRISA_REQUIRE_TOOL(dfuUtil != nullptr && *dfuUtil != '\0', "dfu-util");
   plugIn();
   std::vector<std::uint8_t> image(20 * 1024 + 333);
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 13 + 1);

@@ -1,0 +1,17 @@
+// The floor of brisa's idle CPU: an empty window of the same size with the same 5 ms precise
+// timer and nothing in its tick.
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QDialog window;
+  window.resize(640, 480);
+  window.show();
+  QTimer timer;
+  timer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&timer, &QTimer::timeout, &timer, [] {});
+  timer.start(5);
+  return application.exec();
+}

@@ -1,0 +1,72 @@
+#include "platform/linux/bluez_gatt.h"
+
+#include <cerrno>
+#include <memory>
+
+namespace brisa::platform {
+
+namespace {
+
+constexpr std::string_view kPrefix = "bluez:";
+constexpr std::string_view kBatterySuffix = "#{0000180f-0000-1000-8000-00805f9b34fb}";
+
+// The attribute handles BlueZ's layout of the service gets.
+constexpr std::uint16_t kServiceHandle = 1;
+constexpr std::uint16_t kLevelHandle = 2;
+constexpr std::uint16_t kConfigurationHandle = 3;
+
+class BluezBatteryService final : public GattService {
+ public:
+  explicit BluezBatteryService(std::string objectPath) : objectPath_(std::move(objectPath)) {}
+
+  std::optional<std::vector<GattServiceRecord>> services() override {
+    return std::vector<GattServiceRecord>{
+        {GattUuid::shortForm(kBatteryServiceShortUuid), kServiceHandle}};
+  }
+  std::optional<std::vector<GattCharacteristicRecord>> characteristics(
+      const GattServiceRecord& service) override {
+    if (service.attributeHandle != kServiceHandle) return std::nullopt;
+    return std::vector<GattCharacteristicRecord>{
+        {kServiceHandle, GattUuid::shortForm(kBatteryLevelShortUuid), kLevelHandle, true, true}};
+  }
+  std::optional<std::vector<GattDescriptorRecord>> descriptors(
+      const GattCharacteristicRecord& characteristic) override {
+    if (characteristic.attributeHandle != kLevelHandle) return std::nullopt;
+    return std::vector<GattDescriptorRecord>{{kServiceHandle, kLevelHandle,
+                                              GattDescriptorType::ClientCharacteristicConfiguration,
+                                              kConfigurationHandle}};
+  }
+  // BlueZ has subscribed already; there is nothing left to write.
+  bool writeDescriptor(const GattDescriptorRecord& descriptor,
+                       const GattDescriptorValue&) override {
+    return descriptor.attributeHandle == kConfigurationHandle;
+  }
+  std::optional<std::vector<std::uint8_t>> readValue(
+      const GattCharacteristicRecord& characteristic) override {
+    if (characteristic.attributeHandle != kLevelHandle) return std::nullopt;
+    const auto level = bluezBatteryPercentage(objectPath_);
+    if (!level) return std::nullopt;
+    return std::vector<std::uint8_t>{*level};
+  }
+
+ private:
+  const std::string objectPath_;
+};
+
+}  // namespace
+
+std::string bluezBatteryServicePath(const BluezBatteryDevice& device) {
+  return std::string(kPrefix) + device.objectPath + std::string(kBatterySuffix);
+}
+
+GattOpenResult BluezGatt::openService(std::string_view path) {
+  if (!path.starts_with(kPrefix) || !path.ends_with(kBatterySuffix) ||
+      path.size() == kPrefix.size() + kBatterySuffix.size()) {
+    return GattOpenResult{nullptr, static_cast<std::uint32_t>(ENOENT)};
+  }
+  std::string objectPath(
+      path.substr(kPrefix.size(), path.size() - kPrefix.size() - kBatterySuffix.size()));
+  return GattOpenResult{std::make_unique<BluezBatteryService>(std::move(objectPath)), 0};
+}
+
+}  // namespace brisa::platform

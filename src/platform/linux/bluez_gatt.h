@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/gatt.h"
+#include "platform/linux/bluez_battery.h"
+
+namespace brisa::platform {
+
+// The GATT interface path of a device's Battery Service as BlueZ publishes it:
+// "bluez:<device object path>#{0000180f-0000-1000-8000-00805f9b34fb}".
+std::string bluezBatteryServicePath(const BluezBatteryDevice& device);
+
+// The Gatt seam over BlueZ. BlueZ reads the Battery Service itself and keeps its notifications
+// subscribed; what the tool walks is that service as BlueZ shows it: one Battery Service with a
+// readable, notifying Battery Level (0x2A19) and its client configuration descriptor, whose
+// value is BlueZ's Percentage.
+class BluezGatt final : public Gatt {
+ public:
+  GattOpenResult openService(std::string_view path) override;
+};
+
+}  // namespace brisa::platform

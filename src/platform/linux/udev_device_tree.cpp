@@ -1,0 +1,111 @@
+#include "platform/linux/udev_device_tree.h"
+
+#include "platform/linux/bluez_battery.h"
+#include "platform/linux/bluez_gatt.h"
+#include "platform/linux/hid_watch.h"
+#include "platform/linux/hidraw_inventory.h"
+#include "platform/property_limits.h"
+
+namespace brisa::platform {
+
+namespace {
+
+std::optional<std::string> fitting(const std::optional<std::string>& value) {
+  if (!value || !fitsPropertyBuffer(*value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+UdevDeviceTree::UdevDeviceTree()
+    : udev_(udev_new()), usb_(std::make_unique<UsbDeviceTable>(udev_.get())) {}
+
+UdevDeviceTree::~UdevDeviceTree() = default;
+
+std::vector<DeviceInterface> UdevDeviceTree::hidInterfaces() {
+  std::lock_guard lock(mutex_);
+  std::vector<DeviceInterface> result;
+  if (!udev_) return result;
+  for (const HidrawNode& node : listHidraw(udev_.get())) {
+    for (std::size_t i = 0; i < node.collections.size(); ++i) {
+      result.push_back(DeviceInterface{node.collections[i].path,
+                                       nodes_.idOf(collectionKey(node.hidSyspath, i))});
+    }
+  }
+  return result;
+}
+
+std::vector<PresentDevice> UdevDeviceTree::presentDevices() {
+  std::lock_guard lock(mutex_);
+  std::vector<PresentDevice> result;
+  for (const std::string& syspath : usb_->current()) {
+    result.push_back(PresentDevice{nodes_.idOf(sysfsKey(syspath)), kLibusbKClassGuid});
+  }
+  return result;
+}
+
+std::optional<NodeFacts> UdevDeviceTree::factsLocked(NodeId node) {
+  const auto key = nodes_.keyOf(node);
+  const auto parsed = key ? parseNodeKey(*key) : std::nullopt;
+  if (!parsed || !udev_) return std::nullopt;
+  return factsOf(udev_.get(), *parsed,
+                 [this](const std::string& syspath) { return usb_->holds(syspath); });
+}
+
+std::optional<NodeId> UdevDeviceTree::parentOf(NodeId node) {
+  std::lock_guard lock(mutex_);
+  const auto facts = factsLocked(node);
+  if (!facts || !facts->parentKey) return std::nullopt;
+  return nodes_.idOf(*facts->parentKey);
+}
+
+std::optional<std::string> UdevDeviceTree::instanceId(NodeId node) {
+  std::lock_guard lock(mutex_);
+  const auto facts = factsLocked(node);
+  if (!facts || !fitsInstanceId(facts->instanceId)) return std::nullopt;
+  return facts->instanceId;
+}
+
+std::optional<std::string> UdevDeviceTree::property(NodeId node, DeviceProperty which) {
+  std::lock_guard lock(mutex_);
+  const auto facts = factsLocked(node);
+  if (!facts) return std::nullopt;
+  switch (which) {
+    case DeviceProperty::DeviceDesc:
+      return fitting(facts->description);
+    case DeviceProperty::Class:
+      return fitting(facts->className);
+    case DeviceProperty::ClassGuid:
+      return toString(facts->classGuid);
+    case DeviceProperty::FriendlyName:
+      return fitting(facts->friendlyName);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> UdevDeviceTree::hardwareIds(NodeId node) {
+  std::lock_guard lock(mutex_);
+  const auto facts = factsLocked(node);
+  if (!facts || !facts->hardwareIds || !fitsPropertyBuffer(*facts->hardwareIds)) {
+    return std::nullopt;
+  }
+  return facts->hardwareIds;
+}
+
+std::vector<DeviceInterface> UdevDeviceTree::gattServiceInterfaces(const Guid& serviceId) {
+  std::vector<DeviceInterface> result;
+  // BlueZ publishes no other service of a Bluetooth LE device to applications.
+  if (serviceId != Guid::fromShortUuid(kBatteryServiceShortUuid)) return result;
+  for (const BluezBatteryDevice& device : bluezBatteryDevices()) {
+    result.push_back(DeviceInterface{bluezBatteryServicePath(device),
+                                     nodes_.idOf(gattServiceKey(device.address))});
+  }
+  return result;
+}
+
+std::unique_ptr<Subscription> UdevDeviceTree::watchHidInterfaces(
+    std::function<void(const HidChange&)> callback) {
+  return watchHidraw(std::move(callback));
+}
+
+}  // namespace brisa::platform

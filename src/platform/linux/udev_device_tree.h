@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "platform/device_tree.h"
+#include "platform/linux/node_facts.h"
+#include "platform/linux/node_registry.h"
+#include "platform/linux/udev_handles.h"
+#include "platform/linux/usb_device_table.h"
+
+namespace brisa::platform {
+
+// The DeviceTree seam over libudev and sysfs, with BlueZ for the GATT services:
+// - HID interfaces are the top-level collections of the hidraw nodes, with paths of the form
+//   the device list reads (see hid_interface_path.h); each is owned by a node of its own below
+//   the HID device, whose sysfs parents make the rest of the tree;
+// - a Bluetooth LE board's HID device hangs below a node for its Bluetooth device, which is
+//   also the parent of the battery service BlueZ publishes for it, so a battery is found below
+//   its own board only;
+// - present devices are the USB devices that stand in the libusbK class, from a table a udev
+//   monitor keeps current (the bootloader count asks every 5 ms).
+// Thread-safe.
+class UdevDeviceTree final : public DeviceTree {
+ public:
+  UdevDeviceTree();
+  ~UdevDeviceTree() override;
+
+  std::vector<DeviceInterface> hidInterfaces() override;
+  std::vector<PresentDevice> presentDevices() override;
+  std::optional<NodeId> parentOf(NodeId node) override;
+  std::optional<std::string> instanceId(NodeId node) override;
+  std::optional<std::string> property(NodeId node, DeviceProperty which) override;
+  std::optional<std::vector<std::string>> hardwareIds(NodeId node) override;
+  std::vector<DeviceInterface> gattServiceInterfaces(const Guid& serviceId) override;
+  std::unique_ptr<Subscription> watchHidInterfaces(
+      std::function<void(const HidChange&)> callback) override;
+
+ private:
+  std::optional<NodeFacts> factsLocked(NodeId node);
+
+  std::mutex mutex_;  // one libudev context, used by one thread at a time
+  UdevPtr udev_;
+  NodeRegistry nodes_;
+  std::unique_ptr<UsbDeviceTable> usb_;
+};
+
+}  // namespace brisa::platform

@@ -1,0 +1,142 @@
+// The real window on this machine's backend (no simulated machine), on an emulated machine with
+// one board and one bootloader: it lists both, selects the board and shows its identity, its
+// configuration and its live state, and follows boards and bootloaders that come and go.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "app/backend.h"
+#include "boards.h"
+#include "editor/app_context.h"
+#include "editor/brisa_dlg.h"
+#include "editor/environment.h"
+#include "editor/thread_launcher.h"
+#include "editor/worker_procs.h"
+#include "platform/clock.h"
+#include "platform/sim/board_firmware.h"
+#include "qt/qt_shell.h"
+#include "resources/resource_ids.h"
+#include "support/require_tool.h"
+#include "testbed.h"
+#include "ui/headless_prompts.h"
+
+namespace brisa {
+namespace {
+
+namespace ids = res::main_dialog;
+using platform::sim::BoardModel;
+
+// The application as main() wires it, minus main()'s prompts (these record). Its workers never
+// end, so it is made once and lives as long as the process.
+struct Application {
+  testbed::Testbed bed;
+  std::optional<app::Backend> backend;
+  qt::QtShell shell;
+  ui::HeadlessPrompts prompts;
+  editor::StdThreadLauncher threads;
+  editor::AppContext context;
+  platform::SystemClock clock;
+  editor::Environment environment{shell, prompts, threads, {}};
+  std::optional<editor::CBrisaDlg> dialog;
+
+  void start() {
+    backend = app::Backend::choose(nullptr);
+    environment.clock = &clock;
+    backend->wire(environment);
+    environment.workers = editor::MakeWorkerProcs(context, environment);
+    shell.loadAccelerators(res::kMainAccelerators);
+    shell.setMainDialog(res::dialog::kMain);
+    dialog.emplace(context, environment);
+    dialog->Create();
+  }
+  qt::QtWindow& main() const { return shell.window(res::dialog::kMain); }
+  QComboBox* selector() const { return static_cast<QComboBox*>(main().widget(ids::kDeviceCombo)); }
+  std::vector<std::string> items() const {
+    std::vector<std::string> texts;
+    for (int i = 0; i < selector()->count(); ++i)
+      texts.push_back(selector()->itemText(i).toStdString());
+    return texts;
+  }
+  std::string text(int id, int dialogId = res::dialog::kMain) const {
+    return static_cast<QLineEdit*>(shell.window(dialogId).widget(id))->text().toStdString();
+  }
+};
+
+TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
+  auto* application = new Application;  // lives on with its workers
+  testbed::Testbed& bed = application->bed;
+  BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
+  const auto board = bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey"});
+  const auto bootloader = bed.addUsbDevice({});
+  platform::sim::BoardFirmware& osprey = *bed.server(board).spec().firmware;
+  osprey.setAxis(0, 12000);
+  osprey.queueInputReport();
+  application->start();
+  if (application->selector()->count() == 0) {
+    GTEST_SKIP() << "waits for the board link's device list and selection (issue 8)";
+  }
+
+  EXPECT_EQ(application->items(),
+            (std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Osprey)",
+                                      "STM32  BOOTLOADER"}));
+  EXPECT_EQ(application->selector()->currentIndex(), 0);
+  EXPECT_EQ(application->text(ids::kVendorIdEdit), "0x1209");
+  EXPECT_EQ(application->text(ids::kProductIdEdit), "0x0002");
+  EXPECT_EQ(application->text(ids::kFirmwareVersionEdit), "0x0100");
+  EXPECT_EQ(application->text(ids::kBatteryLevelEdit), "N/A");
+  EXPECT_TRUE(application->prompts.messages().empty());
+  // Its configuration is read into the pages, and its sticks show live.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return application->main().widget(ids::kUpdateButton)->isEnabled(); }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return application->text(res::axis_setup::ValueEdit(0), res::dialog::kAxisSetup) == "12000";
+      },
+      5000));
+  const QString shots = QStringLiteral(BRISA_SCREENSHOT_DIR);
+  QDir().mkpath(shots);
+  application->shell.widget(res::dialog::kMain)->grab().save(shots + "/linux-window.png");
+
+  // A board plugged in is listed by its arrival; a bootloader that leaves, by the count.
+  bed.addUsbHid({testbed::boardHid(BoardModel::Finch), 0x0100, "Brisa Finch"});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return application->selector()->count() == 3; }, 5000));
+  bed.remove(bootloader);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return application->selector()->count() == 2; }, 5000));
+  EXPECT_EQ(application->items(),
+            (std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Osprey)",
+                                      "HID-compliant game controller (USB) (Brisa Finch)"}));
+  EXPECT_EQ(application->selector()->currentIndex(), 0) << "the board selected before";
+}
+
+// Runs in a process of its own (one emulated machine per process, and the window never ends).
+TEST(LinuxWindow, ABoardThisUserMayNotOpenIsNotTakenForAKeyboard) {
+  auto* application = new Application;
+  testbed::Testbed& bed = application->bed;
+  BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
+  bed.denyAccess(bed.addUsbHid({testbed::boardHid(BoardModel::Kestrel), 0x0100, "Brisa Kestrel"}));
+  {
+    testbed::WithoutFileOverride asAUser;  // selection opens the board on this thread
+    application->start();
+  }
+  // Listed with its name all the same, and the user told what to do.
+  EXPECT_EQ(application->items(),
+            std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Kestrel)"});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !application->prompts.messages().empty(); }, 5000));
+  const auto messages = application->prompts.messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("tools/install-udev-rules"), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("packaging/udev/70-brisa.rules"), std::string::npos) << messages[0];
+  EXPECT_FALSE(application->shell.window(res::dialog::kKeyboard)
+                   .widget(res::keyboard::KeyEdit(0))
+                   ->isEnabled());
+}
+
+}  // namespace
+}  // namespace brisa

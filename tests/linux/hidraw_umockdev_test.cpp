@@ -1,0 +1,233 @@
+// The hidraw HID seam against emulated nodes that the simulated boards answer through real
+// ioctls and reads.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <thread>
+#include <vector>
+
+#include "boards.h"
+#include "platform/linux/hidraw_hid.h"
+#include "platform/sim/board_firmware.h"
+#include "platform/sim/device_catalog.h"
+#include "support/require_tool.h"
+#include "testbed.h"
+
+namespace brisa::platform {
+namespace {
+
+using sim::BoardModel;
+
+constexpr const char* kOsprey = "hid#vid_1209&pid_0002#1-1:1.0";
+constexpr const char* kKeyboard = "hid#vid_1209&pid_0007&col01#1-2:1.0\\KBD";
+constexpr const char* kDenied = "hid#vid_1209&pid_0009#1-3:1.0";
+constexpr const char* kMerlin =
+    "hid#{00001812-0000-1000-8000-00805f9b34fb}_dev_vid&021209_pid&0001#d1:c2:b3:a4:f5:e6";
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+class LinuxHid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
+    osprey = bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey"});
+    keyboard = bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"});
+    denied = bed.addUsbHid({testbed::boardHid(BoardModel::Kestrel), 0x0123, "Brisa Kestrel"});
+    bed.denyAccess(denied);
+    merlin = bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)});
+  }
+  sim::BoardFirmware& firmware(testbed::DeviceId id) { return *bed.server(id).spec().firmware; }
+
+  testbed::Testbed bed;
+  testbed::DeviceId osprey = 0, keyboard = 0, denied = 0, merlin = 0;
+  HidrawHid hid;
+};
+
+TEST_F(LinuxHid, OpensByThePathTheListHandsOver) {
+  const struct {
+    std::string path;
+    HidAccess access;
+    HidOpenError error;
+  } cases[] = {
+      {kOsprey, HidAccess::ReadWrite, HidOpenError::None},
+      {upper(kOsprey), HidAccess::ReadWrite, HidOpenError::None},
+      {upper(kOsprey), HidAccess::QueryOnly, HidOpenError::None},
+      {upper(kMerlin), HidAccess::ReadWrite, HidOpenError::None},
+      // The system keeps keyboards for itself: a keyboard board is told by this refusal.
+      {upper(kKeyboard), HidAccess::ReadWrite, HidOpenError::Refused},
+      {upper(kKeyboard), HidAccess::QueryOnly, HidOpenError::None},
+      {"HID#VID_1209&PID_0007&COL01#1-2:1.0", HidAccess::QueryOnly, HidOpenError::None},
+      {"HID#VID_1209&PID_0007&COL01#1-2:1.0", HidAccess::ReadWrite, HidOpenError::Refused},
+      // A board this user may not open is not a keyboard: the reason says so.
+      {upper(kDenied), HidAccess::ReadWrite, HidOpenError::AccessDenied},
+      {upper(kDenied), HidAccess::QueryOnly, HidOpenError::None},
+      {"HID#VID_1209&PID_0002#1-9:1.0", HidAccess::QueryOnly, HidOpenError::NotFound},
+      {"", HidAccess::ReadWrite, HidOpenError::NotFound},
+  };
+  testbed::WithoutFileOverride asAUser;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + (c.access == HidAccess::ReadWrite ? " read/write" : " query"));
+    const HidOpenResult result = hid.openDevice(c.path, c.access);
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.device != nullptr, c.error == HidOpenError::None);
+  }
+}
+
+TEST_F(LinuxHid, IdentityAndReportLengthsOfEachInterface) {
+  const struct {
+    const char* path;
+    HidAccess access;
+    HidAttributes attributes;
+    HidCaps caps;
+    const char* product;
+  } cases[] = {
+      {kOsprey, HidAccess::ReadWrite, {0x1209, 0x0002, 0x0100}, {22, 21}, "Brisa Osprey"},
+      {kMerlin, HidAccess::ReadWrite, {0x1209, 0x0001, 0x0100}, {21, 21}, "Merlin"},
+      {kKeyboard, HidAccess::QueryOnly, {0x1209, 0x0007, 0x0100}, {9, 0}, "Brisa Keyboard"},
+      {"hid#vid_1209&pid_0007&col02#1-2:1.0",
+       HidAccess::QueryOnly,
+       {0x1209, 0x0007, 0x0100},
+       {3, 0},
+       "Brisa Keyboard"},
+      {kDenied, HidAccess::QueryOnly, {0x1209, 0x0009, 0x0123}, {21, 21}, "Brisa Kestrel"},
+  };
+  testbed::WithoutFileOverride asAUser;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto device = hid.open(upper(c.path), c.access);
+    ASSERT_NE(device, nullptr);
+    const auto attributes = device->attributes();
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->vendorId, c.attributes.vendorId);
+    EXPECT_EQ(attributes->productId, c.attributes.productId);
+    EXPECT_EQ(attributes->versionNumber, c.attributes.versionNumber);
+    const auto caps = device->capabilities();
+    ASSERT_TRUE(caps);
+    EXPECT_EQ(caps->inputReportByteLength, c.caps.inputReportByteLength);
+    EXPECT_EQ(caps->featureReportByteLength, c.caps.featureReportByteLength);
+    EXPECT_EQ(device->productString(), c.product);
+  }
+  EXPECT_TRUE(hid.bluetoothFeatureReportsCarryReportId());
+}
+
+TEST_F(LinuxHid, FeatureReportsReachTheBoard) {
+  sim::BoardFirmware::Payload stored{};
+  stored[0] = 0x42;
+  stored[19] = 0x99;
+  firmware(osprey).setPayload(3, stored);
+  const auto device = hid.open(kOsprey, HidAccess::ReadWrite);
+  ASSERT_NE(device, nullptr);
+
+  std::array<std::uint8_t, 21> report{3};
+  ASSERT_TRUE(device->getFeature(report));
+  EXPECT_EQ(report[0], 3);
+  EXPECT_EQ(report[1], 0x42);
+  EXPECT_EQ(report[20], 0x99);
+  EXPECT_EQ(report[11], 0xFF);  // the model key of an Osprey
+
+  std::array<std::uint8_t, 21> axes{4, 1, 2, 3};
+  ASSERT_TRUE(device->setFeature(axes));
+  EXPECT_EQ(firmware(osprey).payload(4)[2], 3);
+  std::array<std::uint8_t, 21> reboot{3, 0, 0, 0, 0, 0, 0, 0, 0, 0xDF, 0xFD};
+  EXPECT_TRUE(device->setFeature(reboot));
+  EXPECT_EQ(firmware(osprey).rebootCount(), 1u);
+
+  firmware(osprey).failFeatureReads(1);
+  firmware(osprey).failFeatureWrites(1);
+  EXPECT_FALSE(device->getFeature(report));
+  EXPECT_FALSE(device->setFeature(axes));
+  EXPECT_TRUE(device->getFeature(report));
+
+  // A query handle reads identity only.
+  const auto query = hid.open(kOsprey, HidAccess::QueryOnly);
+  EXPECT_FALSE(query->getFeature(report));
+  EXPECT_FALSE(query->setFeature(axes));
+  std::vector<std::uint8_t> buffer(64);
+  EXPECT_EQ(query->readInput(buffer).status, InputReadStatus::Failed);
+}
+
+TEST_F(LinuxHid, InputReadsTakeWhatIsQueuedNewestLast) {
+  const std::size_t length = sim::defaultInputReportLength(BoardModel::Osprey);  // 22
+  const struct {
+    int queued;
+    std::size_t buffer;
+    InputReadStatus status;
+    std::size_t bytes;
+    std::int16_t lastAxis;  // axis 1 of the last report in the buffer
+  } cases[] = {
+      {0, 2200, InputReadStatus::Pending, 0, 0},
+      {1, 2200, InputReadStatus::Completed, length, 101},
+      {3, 2200, InputReadStatus::Completed, 3 * length, 103},
+      {3, 2 * length + 5, InputReadStatus::Completed, 2 * length, 103},
+      {1, length - 1, InputReadStatus::Failed, 0, 0},
+  };
+  const auto device = hid.open(kOsprey, HidAccess::ReadWrite);
+  ASSERT_NE(device, nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.queued << " queued, room " << c.buffer);
+    firmware(osprey).inputQueue().clear();
+    for (int i = 1; i <= c.queued; ++i) {
+      firmware(osprey).setAxis(0, static_cast<std::int16_t>(100 + i));
+      firmware(osprey).queueInputReport();
+    }
+    std::vector<std::uint8_t> buffer(c.buffer);
+    const InputRead read = device->readInput(buffer);
+    EXPECT_EQ(read.status, c.status);
+    EXPECT_EQ(read.bytes, c.bytes);
+    if (read.bytes >= length) {
+      const std::size_t last = read.bytes - length;
+      EXPECT_EQ(buffer[last], 1);
+      EXPECT_EQ(static_cast<std::int16_t>(buffer[last + 1] | buffer[last + 2] << 8), c.lastAxis);
+    }
+  }
+  device->cancelInput();  // nothing waits, so nothing to end; harmless from any thread
+}
+
+// The read worker drains input while the write worker sends and cancels on the same handle.
+TEST_F(LinuxHid, TwoThreadsShareOneHandle) {
+  const auto device = hid.open(kOsprey, HidAccess::ReadWrite);
+  ASSERT_NE(device, nullptr);
+  constexpr int kRounds = 100;
+  std::thread reader([&] {
+    std::vector<std::uint8_t> buffer(2200);
+    for (int i = 0; i < kRounds; ++i) {
+      firmware(osprey).queueInputReport();
+      EXPECT_NE(device->readInput(buffer).status, InputReadStatus::Failed);
+    }
+  });
+  std::array<std::uint8_t, 21> report{5, 7};
+  for (int i = 0; i < kRounds; ++i) {
+    device->cancelInput();
+    EXPECT_TRUE(device->setFeature(report));
+  }
+  reader.join();
+  EXPECT_EQ(firmware(osprey).writtenReports().size(), static_cast<std::size_t>(kRounds));
+}
+
+TEST_F(LinuxHid, AVanishedDeviceFailsEveryCall) {
+  const auto device = hid.open(kOsprey, HidAccess::ReadWrite);
+  const auto query = hid.open(kOsprey, HidAccess::QueryOnly);
+  ASSERT_NE(device, nullptr);
+  ASSERT_NE(query, nullptr);
+  firmware(osprey).queueInputReport();
+  bed.remove(osprey);
+
+  std::array<std::uint8_t, 21> report{3};
+  std::vector<std::uint8_t> buffer(2200);
+  for (HidDevice* each : {device.get(), query.get()}) {
+    EXPECT_FALSE(each->attributes());
+    EXPECT_FALSE(each->capabilities());
+    EXPECT_FALSE(each->productString());
+    EXPECT_FALSE(each->getFeature(report));
+    EXPECT_FALSE(each->setFeature(report));
+    EXPECT_EQ(each->readInput(buffer).status, InputReadStatus::Failed);
+  }
+  EXPECT_EQ(hid.openDevice(kOsprey, HidAccess::QueryOnly).error, HidOpenError::NotFound);
+}
+
+}  // namespace
+}  // namespace brisa::platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <umockdev.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/board_firmware.h"
+
+namespace brisa::testbed {
+
+// What one emulated hidraw node answers.
+struct HidrawSpec {
+  std::uint32_t bus = 0x03;
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  std::vector<std::uint8_t> descriptor;
+  std::string name;
+  // The board behind the node: feature reports and input reports. Null: a device without
+  // them (keyboard, mouse), whose feature requests fail and which never has input queued.
+  std::shared_ptr<platform::sim::BoardFirmware> firmware;
+};
+
+// Serves the hidraw ioctls and reads of one node from a simulated board, as the kernel would:
+// HIDIOCGRAWINFO, HIDIOCGRDESCSIZE, HIDIOCGRDESC, HIDIOCGRAWNAME, HIDIOCGFEATURE and
+// HIDIOCSFEATURE, and read() of one queued report at a time (EAGAIN when none is queued).
+// After vanish() every request fails as on a device that was pulled out.
+class HidrawServer {
+ public:
+  explicit HidrawServer(HidrawSpec spec);
+  ~HidrawServer();
+  HidrawServer(const HidrawServer&) = delete;
+  HidrawServer& operator=(const HidrawServer&) = delete;
+
+  UMockdevIoctlBase* base() const { return base_; }
+  const HidrawSpec& spec() const { return spec_; }
+  void vanish() { vanished_ = true; }
+
+ private:
+  static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
+  static gboolean onRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
+  void ioctl(UMockdevIoctlClient* client);
+  void read(UMockdevIoctlClient* client);
+  void feature(UMockdevIoctlClient* client, bool set, std::size_t length);
+
+  const HidrawSpec spec_;
+  UMockdevIoctlBase* base_;
+  std::atomic<bool> vanished_{false};
+};
+
+}  // namespace brisa::testbed
