@@ -123,12 +123,12 @@ std::optional<std::string> HidrawDevice::productString() {
 }
 
 bool HidrawDevice::getFeature(std::span<std::uint8_t> buffer) {
-  if (!exchanges() || buffer.empty() || buffer.size() > kLongestReport) return false;
+  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
   return ::ioctl(fd_, HIDIOCGFEATURE(buffer.size()), buffer.data()) >= 0;
 }
 
 bool HidrawDevice::setFeature(std::span<const std::uint8_t> buffer) {
-  if (!exchanges() || buffer.empty() || buffer.size() > kLongestReport) return false;
+  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
   std::vector<std::uint8_t> copy(buffer.begin(), buffer.end());  // the ioctl takes it writable
   return ::ioctl(fd_, HIDIOCSFEATURE(copy.size()), copy.data()) >= 0;
 }
@@ -147,7 +147,7 @@ bool HidrawDevice::belongsHere(std::uint8_t reportId) const {
 
 InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
   const std::size_t length = node_.collections[collection_].info.inputReportBytes;
-  if (!exchanges() || length == 0 || buffer.size() < length) return InputRead{};
+  if (!readsInput() || length == 0 || buffer.size() < length) return InputRead{};
   const std::size_t room = buffer.size() / length;
   std::deque<std::vector<std::uint8_t>> newest;
   std::array<std::uint8_t, kLongestReport> report;  // every read fills what it returns

@@ -43,7 +43,10 @@ class HidrawDevice final : public HidDevice {
 
  private:
   bool present() const;
-  bool exchanges() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
+  // A query handle carries feature reports too (a keyboard collection is configured that
+  // way); input is read only through a read/write one.
+  bool exchangesFeatures() const { return fd_ >= 0; }
+  bool readsInput() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
   bool numbered() const;
   bool belongsHere(std::uint8_t reportId) const;
 
