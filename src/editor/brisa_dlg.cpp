@@ -147,6 +147,7 @@ void CBrisaDlg::ShowPicturesNotReceived() {
   buttonTest.setIcon(test::kHat1Picture, res::icon::HatPicture(0));
   buttonTest.setIcon(test::kHat2Picture, res::icon::HatPicture(0));
   m_context.hatIndex = 0;
+  m_context.axisShown = AppContext::UnknownAxes();
 }
 
 void CBrisaDlg::OnCancel() {

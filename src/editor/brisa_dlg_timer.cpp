@@ -47,7 +47,7 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
 
   const board::Device* device = board.pDevice.get();
   if (device == nullptr) {
-    BlankLiveAxes(page(kPageAxisSetup));
+    BlankLiveAxes(page(kPageAxisSetup), m_context.axisShown);
     return;
   }
   const std::uint8_t model = device->GetModelId();
@@ -62,7 +62,7 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
       input = board.inputState;
     }
     ShowLiveInput(page(kPageAxisSetup), page(kPageButtonTest), *device, input,
-                  LiveDisplayState{m_context.buttonState, m_context.hatIndex});
+                  LiveDisplayState{m_context.buttonState, m_context.hatIndex, m_context.axisShown});
   }
 
   if (model == ToNumber(ModelId::DFU) || board.readDone.load(std::memory_order_acquire) == 0)

@@ -30,6 +30,9 @@ void ShowLiveInput(ui::Window& axisSetup, ui::Window& buttonTest, const board::D
   const int axes = std::min<int>(device.GetAxisCount(), ax::kAxisCount);
   for (int k = 0; k < axes; ++k) {
     const std::int16_t value = board::InputAxis(input, k);
+    int& shown = state.axisShown[static_cast<std::size_t>(k)];
+    if (shown == value) continue;
+    shown = value;
     const int position = AxisBarPosition(device.GetModelId(), value);
     // Two moves, so the bar repaints even where the control would skip an equal position.
     axisSetup.setPosition(ax::AxisBar(k), position + 1);
@@ -53,8 +56,11 @@ void ShowLiveInput(ui::Window& axisSetup, ui::Window& buttonTest, const board::D
   }
 }
 
-void BlankLiveAxes(ui::Window& axisSetup) {
+void BlankLiveAxes(ui::Window& axisSetup, std::array<int, ax::kAxisCount>& axisShown) {
   for (int k = 0; k < ax::kAxisCount; ++k) {
+    int& shown = axisShown[static_cast<std::size_t>(k)];
+    if (shown == kAxisBlank) continue;
+    shown = kAxisBlank;
     axisSetup.setPosition(ax::AxisBar(k), 0);
     axisSetup.setText(ax::ValueEdit(k), "");
   }

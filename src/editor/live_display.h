@@ -5,16 +5,19 @@
 
 #include "board/device.h"
 #include "board/input_state.h"
+#include "editor/app_context.h"
 #include "resources/resource_ids.h"
 #include "ui/window.h"
 
 namespace brisa::editor {
 
-// What "Button Test" shows now: a lamp state per button (0 released, 1 pressed, 3 not yet
-// known) and the hat picture, so that pictures are sent only on a change.
+// What the live display shows now, so that it is redrawn only where it changes: a lamp state
+// per button (0 released, 1 pressed, 3 not yet known), the hat picture, and the value of each
+// axis row (kAxisUnknown, kAxisBlank, or the value).
 struct LiveDisplayState {
   std::array<int, res::button_test::kLampCount>& buttonState;
   int& hatIndex;
+  std::array<int, res::axis_setup::kAxisCount>& axisShown;
 };
 
 // The bar position of an axis value. The signed axes of Plover and Heron are moved onto the
@@ -30,6 +33,6 @@ void ShowLiveInput(ui::Window& axisSetup, ui::Window& buttonTest, const board::D
                    const board::InputStateReport& input, LiveDisplayState state);
 
 // No board: every axis bar at 0 and every value empty.
-void BlankLiveAxes(ui::Window& axisSetup);
+void BlankLiveAxes(ui::Window& axisSetup, std::array<int, res::axis_setup::kAxisCount>& axisShown);
 
 }  // namespace brisa::editor

@@ -153,11 +153,28 @@ TEST(TimerTick, DrawsTheLiveAxesButtonsAndHatOfTheBoard) {
     }
     EXPECT_FALSE(p.lamps().writtenIds().contains(bt::kHat2Picture));
 
-    // The same state again sends no picture.
+    // The same state again sends no picture and no axis row.
     p.lamps().forgetWrites();
+    p.axes().forgetWrites();
     p.cycle();
     EXPECT_TRUE(p.lamps().writtenIds().empty());
+    EXPECT_TRUE(p.axes().writtenIds().empty());
   }
+}
+
+TEST(TimerTick, AxisRowsBlankedBeforeAnyBoardShowTheFirstBoardsValues) {
+  Started p{Scenario().usbBoard(BoardModel::Kestrel).then([](Machine& m) { m.unplug(0); })};
+  p.cycle();
+  ASSERT_EQ(p.axes().text(ax::ValueEdit(2)), "");
+  p.machine->plug(0);
+  p.firmware().setAxis(1, 1234);
+  p.firmware().queueInputReport();
+  p.cycle();
+  p.cycle();
+  EXPECT_EQ(p.axes().text(ax::ValueEdit(1)), "1234");
+  EXPECT_EQ(p.axes().position(ax::AxisBar(1)), 1234);
+  // A value of 0 is drawn too, though the blank bar already stands there.
+  EXPECT_EQ(p.axes().text(ax::ValueEdit(2)), "0");
 }
 
 TEST(TimerTick, FillsThePagesOnceAReadArrivesAndOnlyThenAllowsUpdate) {
