@@ -54,9 +54,7 @@ void CBrisaDlg::OnCbnSelendokDevice() {
     SelectHidBoard(entry, bluetoothMark, downloading, messages);
   }
 
-  const ConfigPages pages(page(kPageButtonSetup), page(kPageAxisSetup), page(kPageAdvanced),
-                          page(kPageKeyboard));
-  EnablePageControls(pages, page(kPageButtonTest), m_context.board.pDevice.get());
+  EnablePageControls(Pages(), page(kPageButtonTest), m_context.board.pDevice.get());
   UpdateData(false);
   for (const std::string& message : messages) m_environment.prompts.messageBox(message);
 }

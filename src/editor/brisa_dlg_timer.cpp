@@ -75,9 +75,7 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     if (!lock.owns_lock()) return;
     record = board.configRecord;
   }
-  const ConfigPages pages(page(kPageButtonSetup), page(kPageAxisSetup), page(kPageAdvanced),
-                          page(kPageKeyboard));
-  FillConfigPages(pages, record, ReadFillLayout(*device));
+  FillConfigPages(Pages(), record, ReadFillLayout(*device));
   // Only a configuration read from this board may be written back to it.
   if (board.configReadFromBoard.load(std::memory_order_acquire) != 0) {
     w.setEnabled(ids::kUpdateButton, true);
