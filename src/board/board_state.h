@@ -8,6 +8,7 @@
 #include "board/config_record.h"
 #include "board/device.h"
 #include "board/input_state.h"
+#include "platform/doorbell.h"
 #include "platform/gatt.h"
 #include "platform/hid_device.h"
 
@@ -30,6 +31,10 @@ struct BoardState {
   std::atomic<std::uint32_t> writeRequest{0};   // set by Update, cleared by the write worker
   std::atomic<std::uint32_t> rebootRequest{0};  // set by Reboot, cleared by the write worker
   std::atomic<WriteOutcome> writeOutcome{WriteOutcome::None};
+  // Rung with every flag raised for a worker (and by selection), so an idle worker sleeps
+  // until there is work instead of looking every period.
+  platform::Doorbell readWake;
+  platform::Doorbell writeWake;
 
   // 1 when a Bluetooth board's feature reports carry the report id in byte 0, so its payload
   // starts at byte 1 as a wired board's does (always so on Linux).

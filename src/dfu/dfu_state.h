@@ -7,6 +7,7 @@
 
 #include "dfu/dfu_interface.h"
 #include "dfu/dfuse_memory_layout.h"
+#include "platform/doorbell.h"
 #include "platform/usb.h"
 
 namespace brisa::dfu {
@@ -16,6 +17,7 @@ namespace brisa::dfu {
 // alone until the worker has cleared the request.
 struct DfuState {
   std::atomic<std::uint32_t> upgradeRequest{0};  // set by Upgrade, cleared when a download ends
+  platform::Doorbell upgradeWake;                // rung with upgradeRequest
   // The USB library context once it has initialised; while null no bootloader can be opened.
   platform::Usb* pUsbContext = nullptr;
 

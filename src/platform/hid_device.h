@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/doorbell.h"
+
 namespace brisa::platform {
 
 struct HidAttributes {
@@ -62,6 +64,10 @@ class HidDevice {
   virtual InputRead readInput(std::span<std::uint8_t> buffer) = 0;
   // Ends the calling thread's pending input read, if any (a completed one is unaffected).
   virtual void cancelInput() = 0;
+  // Blocks until an input report is queued here or `bell` rings. An interface that can give
+  // no input (a query handle, a device that has gone) leaves the bell alone to end the wait.
+  // Takes the bell's rings.
+  virtual void waitForInput(Doorbell& bell) = 0;
 };
 
 // Why an open failed. A keyboard collection refuses a read/write open by its nature; a board

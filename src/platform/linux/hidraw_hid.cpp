@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -173,6 +174,22 @@ InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
     at += slot.size();
   }
   return InputRead{InputReadStatus::Completed, at};
+}
+
+void HidrawDevice::waitForInput(Doorbell& bell) {
+  if (!readsInput() || bell.fd() < 0) {
+    bell.wait();
+    return;
+  }
+  pollfd ready[2] = {{bell.fd(), POLLIN, 0}, {fd_, POLLIN, 0}};
+  while (::poll(ready, 2, -1) < 0 && errno == EINTR) {
+  }
+  // A node whose device has gone stays readable for ever: only the bell may end the next wait.
+  if ((ready[1].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 && (ready[0].revents & POLLIN) == 0) {
+    bell.wait();
+    return;
+  }
+  bell.clear();
 }
 
 }  // namespace brisa::platform

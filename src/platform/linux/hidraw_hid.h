@@ -40,6 +40,7 @@ class HidrawDevice final : public HidDevice {
   bool setFeature(std::span<const std::uint8_t> buffer) override;
   InputRead readInput(std::span<std::uint8_t> buffer) override;
   void cancelInput() override {}
+  void waitForInput(Doorbell& bell) override;
 
  private:
   bool present() const;

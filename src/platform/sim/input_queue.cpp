@@ -29,6 +29,7 @@ void InputQueue::push(std::vector<std::uint8_t> report) {
   }
   if (reports_.size() == capacity_) reports_.pop_front();
   reports_.push_back(std::move(report));
+  for (Doorbell* bell : watchers_) bell->ring();
 }
 
 std::size_t InputQueue::take(std::span<std::uint8_t> out) {
@@ -91,6 +92,16 @@ void InputQueue::dropPending() {
 std::size_t InputQueue::swallowedReports() const {
   std::lock_guard lock(mutex_);
   return swallowed_;
+}
+
+void InputQueue::addWatcher(Doorbell* bell) {
+  std::lock_guard lock(mutex_);
+  watchers_.push_back(bell);
+}
+
+void InputQueue::removeWatcher(Doorbell* bell) {
+  std::lock_guard lock(mutex_);
+  std::erase(watchers_, bell);
 }
 
 }  // namespace brisa::platform::sim

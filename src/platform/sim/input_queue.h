@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/doorbell.h"
+
 namespace brisa::platform::sim {
 
 // The host's buffer of input reports from one device, as a HID driver keeps it: a ring of the
@@ -44,6 +46,10 @@ class InputQueue {
   // Reports that went to waiting reads, which their readers never see.
   std::size_t swallowedReports() const;
 
+  // A bell rung whenever a report is queued, for a reader that sleeps until input comes.
+  void addWatcher(Doorbell* bell);
+  void removeWatcher(Doorbell* bell);
+
  private:
   std::size_t takeLocked(std::span<std::uint8_t> out);
 
@@ -53,6 +59,7 @@ class InputQueue {
   std::deque<std::vector<std::uint8_t>> reports_;
   std::vector<std::pair<const void*, std::thread::id>> pending_;
   std::size_t swallowed_ = 0;
+  std::vector<Doorbell*> watchers_;
 };
 
 }  // namespace brisa::platform::sim

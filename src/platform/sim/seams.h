@@ -54,6 +54,7 @@ class SimHidDevice final : public HidDevice {
   bool setFeature(std::span<const std::uint8_t> buffer) override;
   InputRead readInput(std::span<std::uint8_t> buffer) override;
   void cancelInput() override;
+  void waitForInput(Doorbell& bell) override;
 
  private:
   // The interface's answers while the device this handle was opened on is still there.

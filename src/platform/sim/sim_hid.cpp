@@ -158,4 +158,20 @@ void SimHidDevice::cancelInput() {
   if (firmware_) firmware_->inputQueue().cancelPending(this, std::this_thread::get_id());
 }
 
+void SimHidDevice::waitForInput(Doorbell& bell) {
+  if (access_ != HidAccess::ReadWrite || !canExchangeFeatures()) {
+    bell.wait();
+    return;
+  }
+  InputQueue& queue = firmware_->inputQueue();
+  // Watching before looking: a report queued in between rings the bell.
+  queue.addWatcher(&bell);
+  if (queue.size() == 0) {
+    bell.wait();
+  } else {
+    bell.clear();
+  }
+  queue.removeWatcher(&bell);
+}
+
 }  // namespace brisa::platform::sim
