@@ -13,8 +13,11 @@ namespace {
 constexpr std::uint16_t kBootloaderVendorId = 0x0483;
 constexpr std::uint16_t kBootloaderProductId = 0xDF11;
 
-// What every selection does first to the objects it replaces, under the board lock.
+// What every selection does first to the objects it replaces, under the board lock. A worker
+// still in a call on the old handle keeps its share until the call returns, and abandons the
+// rest of its pass.
 bool CloseBoardObjects(BoardState& state) {
+  state.selection.fetch_add(1, std::memory_order_acq_rel);
   state.pDevice.reset();
   bool dropped = false;
   // The reports were built for the board that closes here: never send them to another.
@@ -28,12 +31,11 @@ bool CloseBoardObjects(BoardState& state) {
   return dropped;
 }
 
-// Report 3 into the settings block, from which the model is told (no model exists yet, so
-// the payload starts at byte 1).
-void ReadSettingsReport(BoardState& state) {
-  state.featureBuf = EmptyReport(SettingsReport);
-  if (state.hDevice->getFeature(state.featureBuf))
-    state.configRecord.settings = PayloadOf(state.featureBuf);
+// The previous board's buttons and axes are not this board's.
+void ForgetInput(BoardState& state) {
+  std::lock_guard lock(state.inputLock);
+  state.inputState = {};
+  state.inputReceived = false;
 }
 
 }  // namespace
@@ -68,38 +70,55 @@ std::string WithoutKeyboardCollection(std::string path) {
 HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string& path,
                         bool bluetoothMark) {
   HidOpening result;
-  std::lock_guard lock(state.boardLock);
-  result.writeDropped = CloseBoardObjects(state);
+  {
+    std::lock_guard lock(state.boardLock);
+    result.writeDropped = CloseBoardObjects(state);
+  }
+  ForgetInput(state);
+  // Both workers may be asleep with nothing to do, or still in a call on the old board.
+  state.readWake.ring();
+  state.writeWake.ring();
 
+  // Opened and identified outside the lock: meanwhile the workers find no board open.
   platform::HidOpenResult opened{nullptr, platform::HidOpenError::NotFound};
   if (hid != nullptr) opened = hid->openDevice(path, platform::HidAccess::ReadWrite);
-  if (opened.device) {
-    state.hDevice = std::move(opened.device);
-    ReadSettingsReport(state);
-    state.pDevice =
-        CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), bluetoothMark);
+  std::shared_ptr<platform::HidDevice> device = std::move(opened.device);
+  std::unique_ptr<Device> model;
+  if (device) {
+    // Report 3 tells the model (no model exists yet, so its payload starts at byte 1).
+    FeatureReport settings = EmptyReport(SettingsReport);
+    const bool read = device->getFeature(settings);
+    std::lock_guard lock(state.boardLock);
+    if (read) state.configRecord.settings = PayloadOf(settings);
+    model = CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), bluetoothMark);
     result.kind = HidOpenKind::ReadWrite;
   } else if (opened.error == platform::HidOpenError::AccessDenied) {
     // Not a keyboard collection: the board is there, the system keeps this user out.
     result.kind = HidOpenKind::AccessDenied;
     return result;
   } else {
-    state.pDevice = CreateDevice(ModelId::Keyboard, bluetoothMark);
+    model = CreateDevice(ModelId::Keyboard, bluetoothMark);
     if (hid != nullptr) {
-      state.hDevice = hid->open(path, platform::HidAccess::QueryOnly);
-      if (!state.hDevice) {
-        state.hDevice = hid->open(WithoutKeyboardCollection(path), platform::HidAccess::QueryOnly);
-      }
+      device = hid->open(path, platform::HidAccess::QueryOnly);
+      if (!device)
+        device = hid->open(WithoutKeyboardCollection(path), platform::HidAccess::QueryOnly);
     }
-    result.kind = state.hDevice ? HidOpenKind::QueryOnly : HidOpenKind::None;
+    result.kind = device ? HidOpenKind::QueryOnly : HidOpenKind::None;
   }
 
-  if (!state.hDevice) return result;
-  result.attributes = state.hDevice->attributes();
-  if (result.attributes) {
-    if (const auto caps = state.hDevice->capabilities()) state.hidCaps = *caps;
+  std::optional<platform::HidCaps> caps;
+  if (device) {
+    result.attributes = device->attributes();
+    if (result.attributes) caps = device->capabilities();
   }
-  state.readRequest.store(1, std::memory_order_release);
+  {
+    std::lock_guard lock(state.boardLock);
+    state.pDevice = std::move(model);
+    state.hDevice = device;
+    if (caps) state.hidCaps = *caps;
+  }
+  // Raised last, once the handle, the model and the capabilities are all in place.
+  if (device) Raise(state.readRequest, state.readWake);
   return result;
 }
 
@@ -111,13 +130,16 @@ bool ReleaseBootloader(dfu::DfuState& dfu) {
   return true;
 }
 
-BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects) {
+BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects,
+                                 platform::Clock& clock) {
   BootloaderOpening result;
   {
     std::lock_guard lock(state.boardLock);
     result.writeDropped = CloseBoardObjects(state);
     state.pDevice = CreateDevice(ModelId::DFU, false);
   }
+  state.readWake.ring();
+  state.writeWake.ring();
   if (keepDfuObjects) return result;
   result.closedPrevious = ReleaseBootloader(dfu);
   platform::Usb* usb = dfu.pUsbContext;
@@ -128,7 +150,7 @@ BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool kee
   platform::UsbDeviceDescriptor descriptor;
   usb->getDeviceDescriptor(device, descriptor);
   dfu.dfuAltIndex = 0;
-  dfu::DfuProbeConfigurations(dfu, *usb, device, descriptor);
+  dfu::DfuProbeConfigurations(dfu, *usb, device, descriptor, &clock);
   result.probed = true;
   return result;
 }

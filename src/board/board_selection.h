@@ -7,6 +7,7 @@
 
 #include "board/board_state.h"
 #include "dfu/dfu_state.h"
+#include "platform/clock.h"
 #include "platform/hid_device.h"
 
 namespace brisa::board {
@@ -48,8 +49,10 @@ struct BootloaderOpening {
 
 // Makes the bootloader the selected device: the model becomes DFU and the HID interface
 // closes. Unless the download owns them (`keepDfuObjects`), the previous bootloader is
-// released and the first bootloader the USB library lists is opened and probed.
-BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects);
+// released and the first bootloader the USB library lists is opened and probed, its requests
+// within the probe's time budget on `clock`.
+BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects,
+                                 platform::Clock& clock);
 
 // Closes the bootloader and releases its interface list; true when one was open.
 bool ReleaseBootloader(dfu::DfuState& dfu);

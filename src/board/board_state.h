@@ -40,22 +40,30 @@ struct BoardState {
   // starts at byte 1 as a wired board's does (always so on Linux).
   std::uint32_t isWin10OrLater = 0;
 
-  ConfigRecord configRecord;        // the configuration last read, opened or saved
-  OutgoingReports outReports;       // built from the pages, sent by the write worker
+  ConfigRecord configRecord;   // the configuration last read, opened or saved
+  OutgoingReports outReports;  // built from the pages, sent by the write worker
+  // Counts the sets of reports given to the write worker: a write pass that began with an
+  // older set leaves the request raised for the newer one.
+  std::uint64_t outReportsVersion = 0;
   std::unique_ptr<Device> pDevice;  // the selected board's model; null while none is selected
 
-  // The selected board's objects. Selection replaces them while it holds boardLock; a worker
-  // uses them only while it holds it.
-  std::unique_ptr<platform::HidDevice> hDevice;  // the open HID interface; null: none open
+  // The selected board's objects, replaced by selection. A worker takes its own share of the
+  // handle (with the capabilities and the selection number) under boardLock and talks to the
+  // board outside it, so the window never waits for a board call in progress; the old handle
+  // closes when the last share goes.
+  std::shared_ptr<platform::HidDevice> hDevice;  // the open HID interface; null: none open
   platform::HidCaps hidCaps;                     // its report lengths, as last read
-  FeatureReport featureBuf{};                    // every feature read lands here first
+  // Counts selections. A worker whose share was taken under another number abandons its pass,
+  // so nothing of it reaches the next board.
+  std::atomic<std::uint64_t> selection{0};
   // 1 once a read of the open board has brought at least one configuration report: until
   // then the record may hold another board's configuration.
   std::atomic<std::uint32_t> configReadFromBoard{0};
 
-  // Payload of the newest input report 1. Its own lock, so the 5 ms tick never waits for a
-  // whole worker pass.
+  // Payload of the newest input report 1 of the selected board, and whether one has come since
+  // it was selected. Their own lock, so the 5 ms tick never waits for a worker.
   InputStateReport inputState{};
+  bool inputReceived = false;
   std::mutex inputLock;
 
   // Kept by the user interface thread alone: the Battery Service left open by the last battery
@@ -63,10 +71,15 @@ struct BoardState {
   std::unique_ptr<platform::GattService> hBatteryService;
   std::uint8_t dfuDeviceCount = 0;
 
-  // Orders the board objects' replacement (selection) against a worker pass: a worker holds it
-  // for a whole pass, selection while it replaces the objects, the UI thread briefly to copy
-  // the shared record or reports. No holder ever calls into the user interface.
+  // Guards the board objects above, the record and the outgoing reports. Held only to swap or
+  // copy them, never across a board call, and never by a holder that calls into the window.
   std::mutex boardLock;
 };
+
+// Raises a worker's flag and wakes the worker.
+inline void Raise(std::atomic<std::uint32_t>& flag, platform::Doorbell& wake) {
+  flag.store(1, std::memory_order_release);
+  wake.ring();
+}
 
 }  // namespace brisa::board

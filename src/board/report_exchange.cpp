@@ -5,6 +5,26 @@
 #include <mutex>
 
 namespace brisa::board {
+namespace {
+
+constexpr std::array<ReportId, 4> kReadOrder = {ButtonTypeReport, SettingsReport, AxisKeyReportA,
+                                                AxisKeyReportB};
+
+bool Raised(const std::atomic<std::uint32_t>& flag) {
+  return flag.load(std::memory_order_acquire) != 0;
+}
+
+// Under the board lock.
+BoardShare ShareOf(const BoardState& state) {
+  return BoardShare{state.hDevice, state.hidCaps, ReportOffset(state),
+                    state.selection.load(std::memory_order_acquire)};
+}
+
+bool StillSelected(const BoardState& state, const BoardShare& share) {
+  return state.selection.load(std::memory_order_acquire) == share.selection;
+}
+
+}  // namespace
 
 FeatureReport RebootCommand() {
   FeatureReport command = EmptyReport(SettingsReport);
@@ -22,31 +42,61 @@ ReadWorker::ReadWorker(BoardState& state, platform::Clock& clock)
     : m_state(state), m_clock(clock), m_inputBuffer(kInputBufferSize) {}
 
 void ReadWorker::run(const std::atomic<bool>* stop) {
-  while (stop == nullptr || !stop->load()) pass();
+  const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+  while (!stopped()) {
+    pass();
+    if (!stopped()) waitForWork();
+  }
 }
 
 void ReadWorker::pass() {
+  BoardShare share;
   {
     std::lock_guard lock(m_state.boardLock);
     // Off the board while a write is pending, and idle while none is open.
-    if (m_state.writeRequest.load(std::memory_order_acquire) == 0 && m_state.hDevice) {
-      platform::HidDevice& board = *m_state.hDevice;
-      board.cancelInput();
-      if (m_state.readRequest.load(std::memory_order_acquire) != 0) readConfiguration(board);
-      readInput(board);
-    }
+    if (!Raised(m_state.writeRequest)) share = ShareOf(m_state);
+  }
+  if (share.board) {
+    share.board->cancelInput();
+    if (Raised(m_state.readRequest)) readConfiguration(share);
+    if (mayGoOn(share)) readInput(share);
   }
   m_clock.sleepMs(kReadPeriodMs);
 }
 
-void ReadWorker::readConfiguration(platform::HidDevice& board) {
-  const std::size_t offset = ReportOffset(m_state);
+void ReadWorker::waitForWork() {
+  std::shared_ptr<platform::HidDevice> board;
+  {
+    std::lock_guard lock(m_state.boardLock);
+    if (!Raised(m_state.writeRequest)) board = m_state.hDevice;
+  }
+  // Whoever raises a flag, selects a board or ends a write rings readWake.
+  if (!board) {
+    m_state.readWake.wait();
+  } else if (!Raised(m_state.readRequest)) {
+    board->waitForInput(m_state.readWake);
+  }
+}
+
+bool ReadWorker::mayGoOn(const BoardShare& share) const {
+  return StillSelected(m_state, share) && !Raised(m_state.writeRequest);
+}
+
+void ReadWorker::readConfiguration(const BoardShare& share) {
+  std::array<std::optional<FeatureReport>, kReadOrder.size()> received;
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    // An abandoned read leaves the request to the pass that serves the board selected now.
+    if (!mayGoOn(share)) return;
+    FeatureReport buffer = EmptyReport(kReadOrder[i]);
+    if (share.board->getFeature(buffer)) received[i] = buffer;
+  }
+  std::lock_guard lock(m_state.boardLock);
+  if (!StillSelected(m_state, share)) return;
   bool anyRead = false;
-  for (const ReportId id : {ButtonTypeReport, SettingsReport, AxisKeyReportA, AxisKeyReportB}) {
-    m_state.featureBuf = EmptyReport(id);
-    if (!board.getFeature(m_state.featureBuf)) continue;
-    const auto from = m_state.featureBuf.begin() + static_cast<std::ptrdiff_t>(offset);
-    std::copy_n(from, kConfigBlockSize, BlockFor(m_state.configRecord, id).begin());
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    if (!received[i]) continue;
+    const auto from = received[i]->begin() + static_cast<std::ptrdiff_t>(share.reportOffset);
+    std::copy_n(from, kConfigBlockSize, BlockFor(m_state.configRecord, kReadOrder[i]).begin());
     anyRead = true;
   }
   if (anyRead) m_state.configReadFromBoard.store(1, std::memory_order_release);
@@ -54,15 +104,16 @@ void ReadWorker::readConfiguration(platform::HidDevice& board) {
   m_state.readDone.store(1, std::memory_order_release);
 }
 
-void ReadWorker::readInput(platform::HidDevice& board) {
+void ReadWorker::readInput(const BoardShare& share) {
+  platform::HidDevice& board = *share.board;
   const platform::InputRead read = board.readInput(m_inputBuffer);
   if (read.status == platform::InputReadStatus::Pending) {
-    // Abandoned now rather than at the next pass: selection may close this handle before
-    // then, and no read may be left waiting on a handle that closes.
+    // Abandoned now rather than at the next pass: the handle may close before then, and no
+    // read may be left waiting on a handle that closes.
     board.cancelInput();
     return;
   }
-  const std::size_t length = m_state.hidCaps.inputReportByteLength;
+  const std::size_t length = share.caps.inputReportByteLength;
   if (read.status != platform::InputReadStatus::Completed || length == 0) return;
   const std::size_t reports = std::min(read.bytes, m_inputBuffer.size()) / length;
   if (reports == 0) return;
@@ -70,51 +121,91 @@ void ReadWorker::readInput(platform::HidDevice& board) {
   if (*last != InputStateReportId) return;
   const std::size_t count = std::min(kInputStateSize, length - 1);
   std::lock_guard lock(m_state.inputLock);
+  // The live display belongs to the board selected now.
+  if (!StillSelected(m_state, share)) return;
   std::copy_n(last + 1, count, m_state.inputState.begin());
+  m_state.inputReceived = true;
 }
 
 WriteWorker::WriteWorker(BoardState& state, platform::Clock& clock)
     : m_state(state), m_clock(clock) {}
 
 void WriteWorker::run(const std::atomic<bool>* stop) {
-  while (stop == nullptr || !stop->load()) pass();
+  const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+  while (!stopped()) {
+    pass();
+    if (!stopped()) waitForWork();
+  }
 }
 
 void WriteWorker::pass() {
+  BoardShare share;
+  bool reboot = false;
+  bool write = false;
+  OutgoingReports reports;
+  std::uint64_t version = 0;
   {
     std::lock_guard lock(m_state.boardLock);
-    platform::HidDevice* board = m_state.hDevice.get();
-    if (m_state.rebootRequest.load(std::memory_order_acquire) != 0) {
-      const FeatureReport command = RebootCommand();
-      if (board != nullptr) board->cancelInput();
-      send(board, command);
-      m_state.rebootRequest.store(0, std::memory_order_release);
-    }
+    share = ShareOf(m_state);
+    reboot = Raised(m_state.rebootRequest);
     // While no board is open the request waits; selection drops it when it opens another.
-    if (m_state.writeRequest.load(std::memory_order_acquire) != 0 && board != nullptr) {
-      board->cancelInput();
-      const OutgoingReports& out = m_state.outReports;
-      bool accepted = true;
-      for (const FeatureReport* report : {&out.outSettingsReport, &out.outAxisKeyReportA,
-                                          &out.outAxisKeyReportB, &out.outButtonTypeReport}) {
-        accepted = send(board, *report) && accepted;
-      }
-      m_state.writeOutcome.store(accepted ? WriteOutcome::Accepted : WriteOutcome::Refused,
-                                 std::memory_order_release);
-      m_state.writeRequest.store(0, std::memory_order_release);
+    write = Raised(m_state.writeRequest) && share.board != nullptr;
+    if (write) {
+      reports = m_state.outReports;
+      version = m_state.outReportsVersion;
     }
   }
+  if (reboot) {
+    if (share.board) share.board->cancelInput();
+    send(share, RebootCommand());
+    m_state.rebootRequest.store(0, std::memory_order_release);
+  }
+  if (write) writeReports(share, reports, version);
   m_clock.sleepMs(kWritePeriodMs);
 }
 
-bool WriteWorker::send(platform::HidDevice* board, const FeatureReport& report) {
+void WriteWorker::waitForWork() {
+  if (Raised(m_state.rebootRequest)) return;
+  {
+    std::lock_guard lock(m_state.boardLock);
+    if (Raised(m_state.writeRequest) && m_state.hDevice) return;
+  }
+  m_state.writeWake.wait();
+}
+
+void WriteWorker::writeReports(const BoardShare& share, const OutgoingReports& reports,
+                               std::uint64_t version) {
+  share.board->cancelInput();
+  bool accepted = true;
+  for (const FeatureReport* report : {&reports.outSettingsReport, &reports.outAxisKeyReportA,
+                                      &reports.outAxisKeyReportB, &reports.outButtonTypeReport}) {
+    const Sent sent = send(share, *report);
+    // Selection dropped this write and told the user so.
+    if (sent == Sent::Abandoned) return;
+    accepted = sent == Sent::Accepted && accepted;
+  }
+  {
+    std::lock_guard lock(m_state.boardLock);
+    // Newer reports came meanwhile: the request stays for them.
+    if (!StillSelected(m_state, share) || m_state.outReportsVersion != version) return;
+    m_state.writeOutcome.store(accepted ? WriteOutcome::Accepted : WriteOutcome::Refused,
+                               std::memory_order_release);
+    m_state.writeRequest.store(0, std::memory_order_release);
+  }
+  // The read worker stays off the board while a write is pending.
+  m_state.readWake.ring();
+}
+
+WriteWorker::Sent WriteWorker::send(const BoardShare& share, const FeatureReport& report) {
   // The interface's own feature length goes out: cut short, or padded with zeros past the
   // report's 21 bytes.
-  std::vector<std::uint8_t> buffer(m_state.hidCaps.featureReportByteLength, 0);
+  std::vector<std::uint8_t> buffer(share.caps.featureReportByteLength, 0);
   std::copy_n(report.begin(), std::min(buffer.size(), report.size()), buffer.begin());
   for (int attempt = 0;; ++attempt) {
-    if (board != nullptr && board->setFeature(buffer)) return true;
-    if (attempt == kWriteRetries) return false;
+    // No attempt after a selection: the next board must not receive it.
+    if (!StillSelected(m_state, share)) return Sent::Abandoned;
+    if (share.board && share.board->setFeature(buffer)) return Sent::Accepted;
+    if (attempt == kWriteRetries) return Sent::Refused;
     m_clock.sleepMs(kWriteRetryMs);
   }
 }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "board/board_state.h"
@@ -23,18 +25,34 @@ FeatureReport RebootCommand();
 // Bluetooth board and the system hands its reports over without the report id.
 std::size_t ReportOffset(const BoardState& state);
 
+// What one worker pass uses of the selected board, taken under the board lock: its own share
+// of the handle, so the pass needs no lock while it talks to the board.
+struct BoardShare {
+  std::shared_ptr<platform::HidDevice> board;  // null when none is open
+  platform::HidCaps caps;
+  std::size_t reportOffset = 1;
+  std::uint64_t selection = 0;
+};
+
 // The read worker: on request reads feature reports 2..5 into the configuration record, and
-// keeps the newest input report 1 that is already queued. Holds the board lock for each pass.
+// keeps the newest input report 1 that is already queued.
 class ReadWorker {
  public:
   ReadWorker(BoardState& state, platform::Clock& clock);
+  // One pass, then the 30 ms that separate passes.
   void pass();
-  // Passes until *stop is true; without a stop flag, for ever.
+  // Sleeps until there is work: a request, a selection, the end of a write, or input on the
+  // board's node.
+  void waitForWork();
+  // Passes until *stop is true (ring readWake after setting it); without a stop flag, for ever.
   void run(const std::atomic<bool>* stop = nullptr);
 
  private:
-  void readConfiguration(platform::HidDevice& board);
-  void readInput(platform::HidDevice& board);
+  // Whether the pass may go on with the board it took: still the selected one, and no write
+  // waiting for the board.
+  bool mayGoOn(const BoardShare& share) const;
+  void readConfiguration(const BoardShare& share);
+  void readInput(const BoardShare& share);
 
   BoardState& m_state;
   platform::Clock& m_clock;
@@ -42,16 +60,19 @@ class ReadWorker {
 };
 
 // The write worker: sends the reboot command and the four outgoing reports when asked, each
-// report retried while the board refuses it. Holds the board lock for each pass.
+// report retried while the board refuses it.
 class WriteWorker {
  public:
   WriteWorker(BoardState& state, platform::Clock& clock);
   void pass();
+  // Sleeps until a reboot or a write is asked for (with a board to write to).
+  void waitForWork();
   void run(const std::atomic<bool>* stop = nullptr);
 
  private:
-  // True when the board accepted the report within its attempts.
-  bool send(platform::HidDevice* board, const FeatureReport& report);
+  enum class Sent { Accepted, Refused, Abandoned };
+  Sent send(const BoardShare& share, const FeatureReport& report);
+  void writeReports(const BoardShare& share, const OutgoingReports& reports, std::uint64_t version);
 
   BoardState& m_state;
   platform::Clock& m_clock;

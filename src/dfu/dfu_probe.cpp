@@ -22,6 +22,36 @@ constexpr std::uint8_t kDfuSubClass = 0x01;
 
 using FunctionalBytes = std::array<std::uint8_t, kFunctionalSize>;
 
+// The descriptor requests of one probe on the open bootloader, each with the descriptor
+// time-out cut to what is left of the probe's budget.
+class DescriptorRequests {
+ public:
+  DescriptorRequests(platform::Usb& usb, platform::UsbDeviceHandle* handle, platform::Clock* clock)
+      : usb_(usb),
+        handle_(handle),
+        clock_(clock),
+        deadline_(clock != nullptr ? clock->nowMs() + kProbeBudgetMs : 0) {}
+
+  int get(std::uint16_t value, std::uint16_t index, std::uint8_t* data, std::uint16_t length) {
+    unsigned timeout = kDescriptorTimeoutMs;
+    if (clock_ != nullptr) {
+      const std::uint64_t now = clock_->nowMs();
+      if (now >= deadline_) return platform::kUsbErrorTimeout;
+      timeout = static_cast<unsigned>(std::min<std::uint64_t>(timeout, deadline_ - now));
+    }
+    return usb_.controlTransfer(handle_, kUsbRequestTypeStandardIn, kUsbRequestGetDescriptor, value,
+                                index, data, length, timeout);
+  }
+
+ private:
+  platform::Usb& usb_;
+  platform::UsbDeviceHandle* const handle_;
+  platform::Clock* const clock_;
+  const std::uint64_t deadline_;
+};
+
+int StringDescriptorAscii(DescriptorRequests& requests, std::uint8_t index, std::span<char> out);
+
 // Finds the first descriptor of the functional type in a run of extra bytes and copies what
 // there is of its first 9 bytes into fd.
 bool FindFunctional(const std::vector<std::uint8_t>& extra, FunctionalBytes& fd) {
@@ -69,31 +99,24 @@ bool InDfuMode(const platform::UsbInterfaceDescriptor& alt, const DfuFunctionalD
   return descriptor.idVendor == 0x1FC9 && descriptor.idProduct == 0x000C && protocol == 1;
 }
 
-std::string StringOrUnknown(platform::Usb& usb, platform::UsbDeviceHandle* handle,
-                            std::uint8_t index) {
+std::string StringOrUnknown(DescriptorRequests& requests, std::uint8_t index) {
   if (index == 0) return "UNKNOWN";
   std::array<char, kNameBufferSize> text{};
-  const int count = UsbGetStringDescriptorAscii(usb, handle, index, text);
+  const int count = StringDescriptorAscii(requests, index, text);
   if (count < 1) return "UNKNOWN";
   return std::string(text.data(), static_cast<std::size_t>(count));
 }
 
-}  // namespace
-
-int UsbGetStringDescriptorAscii(platform::Usb& usb, platform::UsbDeviceHandle* handle,
-                                std::uint8_t index, std::span<char> out) {
+int StringDescriptorAscii(DescriptorRequests& requests, std::uint8_t index, std::span<char> out) {
   std::array<std::uint8_t, kDescriptorRequestLength> buffer{};
-  int received = usb.controlTransfer(handle, kUsbRequestTypeStandardIn, kUsbRequestGetDescriptor,
-                                     kUsbDescriptorTypeString << 8, 0, buffer.data(),
-                                     kDescriptorRequestLength, kDescriptorTimeoutMs);
+  int received =
+      requests.get(kUsbDescriptorTypeString << 8, 0, buffer.data(), kDescriptorRequestLength);
   if (received < 0) return received;
   if (received < 4 || buffer[0] < 4 || buffer[1] != kUsbDescriptorTypeString) return -1;
   const auto language = static_cast<std::uint16_t>(buffer[2] | (buffer[3] << 8));
 
-  received =
-      usb.controlTransfer(handle, kUsbRequestTypeStandardIn, kUsbRequestGetDescriptor,
-                          static_cast<std::uint16_t>((kUsbDescriptorTypeString << 8) | index),
-                          language, buffer.data(), kDescriptorRequestLength, kDescriptorTimeoutMs);
+  received = requests.get(static_cast<std::uint16_t>((kUsbDescriptorTypeString << 8) | index),
+                          language, buffer.data(), kDescriptorRequestLength);
   if (received < 0) return received;
   if (out.empty()) return -1;
   if (received < 2) {
@@ -113,10 +136,20 @@ int UsbGetStringDescriptorAscii(platform::Usb& usb, platform::UsbDeviceHandle* h
   return static_cast<int>(count);
 }
 
+}  // namespace
+
+int UsbGetStringDescriptorAscii(platform::Usb& usb, platform::UsbDeviceHandle* handle,
+                                std::uint8_t index, std::span<char> out) {
+  DescriptorRequests requests(usb, handle, nullptr);
+  return StringDescriptorAscii(requests, index, out);
+}
+
 void DfuProbeConfigurations(DfuState& state, platform::Usb& usb, platform::UsbDevice* device,
-                            const platform::UsbDeviceDescriptor& descriptor) {
+                            const platform::UsbDeviceDescriptor& descriptor,
+                            platform::Clock* clock) {
   platform::UsbDeviceHandle* handle = state.pDfuHandle;
   if (handle == nullptr || device == nullptr) return;
+  DescriptorRequests requests(usb, handle, clock);
 
   for (std::uint8_t c = 0; c != descriptor.bNumConfigurations; ++c) {
     FunctionalBytes bytes{};
@@ -142,9 +175,7 @@ void DfuProbeConfigurations(DfuState& state, platform::Usb& usb, platform::UsbDe
     } else {
       // Not in the configuration: ask the device for it.
       const int got =
-          usb.controlTransfer(handle, kUsbRequestTypeStandardIn, kUsbRequestGetDescriptor,
-                              kUsbDescriptorTypeDfuFunctional << 8, 0, bytes.data(),
-                              kFunctionalSize, kDescriptorTimeoutMs);
+          requests.get(kUsbDescriptorTypeDfuFunctional << 8, 0, bytes.data(), kFunctionalSize);
       fd = Decode(bytes);
       if (got < 0) {
         fd.bLength = 7;
@@ -175,8 +206,8 @@ void DfuProbeConfigurations(DfuState& state, platform::Usb& usb, platform::UsbDe
         record.altSetting = alt.bAlternateSetting;
         record.flags = dfuMode ? kDfuIffDfu : 0;
         record.maxPacketSize0 = descriptor.bMaxPacketSize0;
-        record.altName = StringOrUnknown(usb, handle, alt.iInterface);
-        record.serialNumber = StringOrUnknown(usb, handle, descriptor.iSerialNumber);
+        record.altName = StringOrUnknown(requests, alt.iInterface);
+        record.serialNumber = StringOrUnknown(requests, descriptor.iSerialNumber);
         record.device = usb.refDevice(device);
         state.pDfuInterfaces.push_front(std::move(record));
       }

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "dfu/dfu_state.h"
+#include "platform/clock.h"
 #include "platform/usb.h"
 
 namespace brisa::dfu {
@@ -15,10 +16,17 @@ namespace brisa::dfu {
 int UsbGetStringDescriptorAscii(platform::Usb& usb, platform::UsbDeviceHandle* handle,
                                 std::uint8_t index, std::span<char> out);
 
+// Every request of one probe shares this much time when a clock is given: the selection that
+// probes a bootloader which answers nothing holds the window no longer.
+inline constexpr std::uint32_t kProbeBudgetMs = 2000;
+
 // Walks the configurations of the open bootloader (state.pDfuHandle) and pushes one record per
-// qualifying DFU alternate setting at the head of state.pDfuInterfaces.
+// qualifying DFU alternate setting at the head of state.pDfuInterfaces. With a clock, each
+// request waits at most what is left of kProbeBudgetMs, and none is sent once it is spent (it
+// counts as timed out).
 void DfuProbeConfigurations(DfuState& state, platform::Usb& usb, platform::UsbDevice* device,
-                            const platform::UsbDeviceDescriptor& descriptor);
+                            const platform::UsbDeviceDescriptor& descriptor,
+                            platform::Clock* clock = nullptr);
 
 // Drops every record with its device reference; the list is empty afterwards.
 void ReleaseDfuInterfaces(DfuState& state, platform::Usb& usb);

@@ -18,7 +18,11 @@ void DfuWorker::pass() {
 }
 
 void DfuWorker::run() {
-  for (;;) pass();
+  for (;;) {
+    pass();
+    // Upgrade rings with the request.
+    if (state_.upgradeRequest.load(std::memory_order_acquire) == 0) state_.upgradeWake.wait();
+  }
 }
 
 }  // namespace brisa::dfu

@@ -19,6 +19,7 @@ class DfuWorker {
 
   // One look at the request, a download when it is raised, then the 30 ms wait.
   void pass();
+  // Passes; between them sleeps until the request is raised.
   [[noreturn]] void run();
 
  private:

@@ -160,7 +160,7 @@ void CBrisaDlg::OnCancel() {
 }
 
 void CBrisaDlg::OnBnClickedRead() {
-  m_context.board.readRequest = 1;
+  board::Raise(m_context.board.readRequest, m_context.board.readWake);
 }
 
 bool CBrisaDlg::OnUpdateConfigCommand() const {

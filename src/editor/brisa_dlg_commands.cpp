@@ -40,13 +40,15 @@ void CBrisaDlg::OnBnClickedUpdate() {
   board::BoardState& board = m_context.board;
   const board::OutgoingReports reports = CollectConfigReports();
   {
-    // A write pass in progress finishes with the reports it started with.
+    // A write pass in progress goes on with the reports it took, then leaves the request
+    // raised for these.
     std::lock_guard lock(board.boardLock);
     board.outReports = reports;
+    ++board.outReportsVersion;
     board.writeOutcome = board::WriteOutcome::None;
   }
   m_writeOutcomeOwed = false;
-  board.writeRequest = 1;
+  board::Raise(board.writeRequest, board.writeWake);
   UpdateData(false);
   for (int look = 0; look < kUpdateLooks; ++look) {
     Clock().sleepMs(kUpdateLookMs);

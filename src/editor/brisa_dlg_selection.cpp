@@ -63,7 +63,7 @@ void CBrisaDlg::SelectBootloader(const board::DeviceEntry& entry, bool keepDfuOb
                                  std::vector<std::string>& messages) {
   ui::Window& advanced = page(kPageAdvanced);
   const board::BootloaderOpening opened =
-      board::OpenBootloader(m_context.board, m_context.dfu, keepDfuObjects);
+      board::OpenBootloader(m_context.board, m_context.dfu, keepDfuObjects, Clock());
   if (opened.writeDropped) messages.push_back(kWriteDroppedText);
   if (opened.closedPrevious) advanced.setText(adv::kLogEdit, "");
   m_vendorId = "0x0483";

@@ -1,5 +1,5 @@
 // The main dialog's 5 ms tick: button states, device changes, the live display and the arrival
-// of a configuration read.
+// of a configuration read. It writes a control only when what the control shows changes.
 
 #include <mutex>
 
@@ -10,10 +10,21 @@
 #include "editor/page_fill.h"
 
 namespace brisa::editor {
+namespace {
 
 namespace ids = res::main_dialog;
 using board::ModelId;
 using board::ToNumber;
+
+void ShowEnabled(ui::Window& w, int id, bool enabled) {
+  if (w.enabled(id) != enabled) w.setEnabled(id, enabled);
+}
+
+void ShowPosition(ui::Window& w, int id, int position) {
+  if (w.position(id) != position) w.setPosition(id, position);
+}
+
+}  // namespace
 
 void CBrisaDlg::OnTimer(int /*timerId*/) {
   ReportOwedWriteOutcome();
@@ -31,10 +42,10 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
   }
 
   const bool open = board.hDevice != nullptr;
-  w.setEnabled(ids::kReadButton, open);
+  ShowEnabled(w, ids::kReadButton, open);
   if (!open) {
-    w.setEnabled(ids::kUpdateButton, false);
-    w.setEnabled(ids::kSetDefaultsButton, false);
+    ShowEnabled(w, ids::kUpdateButton, false);
+    ShowEnabled(w, ids::kSetDefaultsButton, false);
   }
 
   if (deviceWorkAllowed && m_environment.deviceTree != nullptr) {
@@ -53,26 +64,31 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
   const std::uint8_t model = device->GetModelId();
   // While a bootloader is selected the bar belongs to the download.
   if (model != ToNumber(ModelId::DFU))
-    page(kPageAdvanced).setPosition(res::advanced::kProgressBar, 0);
+    ShowPosition(page(kPageAdvanced), res::advanced::kProgressBar, 0);
 
   if (ShowsLiveInput(model)) {
     board::InputStateReport input;
+    bool received = false;
     {
       std::lock_guard lock(board.inputLock);
       input = board.inputState;
+      received = board.inputReceived;
     }
-    ShowLiveInput(page(kPageAxisSetup), page(kPageButtonTest), *device, input,
-                  LiveDisplayState{m_context.buttonState, m_context.hatIndex, m_context.axisShown});
+    // Until this board's first report nothing of its buttons and axes is known.
+    if (received) {
+      ShowLiveInput(
+          page(kPageAxisSetup), page(kPageButtonTest), *device, input,
+          LiveDisplayState{m_context.buttonState, m_context.hatIndex, m_context.axisShown});
+    } else {
+      BlankLiveAxes(page(kPageAxisSetup), m_context.axisShown);
+    }
   }
 
   if (model == ToNumber(ModelId::DFU) || board.readDone.load(std::memory_order_acquire) == 0)
     return;
   board::ConfigRecord record;
   {
-    // Never wait for a worker's pass here: a write may hold the lock through its retries. The
-    // read stays announced and the next tick tries again.
-    std::unique_lock lock(board.boardLock, std::try_to_lock);
-    if (!lock.owns_lock()) return;
+    std::lock_guard lock(board.boardLock);
     record = board.configRecord;
   }
   FillConfigPages(Pages(), record, ReadFillLayout(*device));

@@ -20,7 +20,6 @@ struct Has {
   bool configurable = false;  // anything but the bootloader
   bool keyCodes = false;
   bool gains = false;
-  bool liveInput = false;
   bool pin = false;  // PIN edit and the "Require PIN" box
 };
 
@@ -33,7 +32,6 @@ Has WhatTheModelHas(const board::Device* device) {
   has.axes = device->GetAxisCount();
   has.keyCodes = m == ToNumber(ModelId::Keyboard);
   has.gains = m == ToNumber(ModelId::Egret) || m == ToNumber(ModelId::Heron);
-  has.liveInput = ShowsLiveInput(m);
   has.pin = !IsWiredModel(m);
   return has;
 }
@@ -67,10 +65,8 @@ void EnablePageControls(const ConfigPages& pages, ui::Window& buttonTest,
     pages.buttonSetup.setEnabled(bs::RotaryBox(i), i < has.buttons);
     pages.buttonSetup.setEnabled(bs::ToggleBox(i), i < has.buttons);
   }
-  for (int i = 0; i < bt::kLampCount; ++i) {
-    const bool released = has.liveInput && i < has.buttons;
-    buttonTest.setIcon(bt::Lamp(i), released ? res::icon::kLampOff : res::icon::kLampUnknown);
-  }
+  // Nothing of the new board's buttons is known until its first input report.
+  for (int i = 0; i < bt::kLampCount; ++i) buttonTest.setIcon(bt::Lamp(i), res::icon::kLampUnknown);
   buttonTest.setIcon(bt::kHat1Picture, res::icon::HatPicture(0));
   buttonTest.setIcon(bt::kHat2Picture, res::icon::HatPicture(0));
   for (int i = 0; i < kb::kKeyEditCount; ++i)

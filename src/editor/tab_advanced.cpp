@@ -1,3 +1,4 @@
+#include "board/board_state.h"
 #include "board/model_id.h"
 #include "editor/tab_page.h"
 
@@ -23,11 +24,11 @@ void CTabAdvanced::OnBnClickedChoose() {
 }
 
 void CTabAdvanced::OnBnClickedUpgrade() {
-  m_context.dfu.upgradeRequest = 1;
+  board::Raise(m_context.dfu.upgradeRequest, m_context.dfu.upgradeWake);
 }
 
 void CTabAdvanced::OnBnClickedReboot() {
-  m_context.board.rebootRequest = 1;
+  board::Raise(m_context.board.rebootRequest, m_context.board.writeWake);
 }
 
 void CTabAdvanced::OnBnClickedRequirePin() {

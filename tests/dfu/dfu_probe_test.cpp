@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dfu_sim_host.h"
+#include "platform/sim/virtual_clock.h"
 
 namespace brisa::dfu {
 namespace {
@@ -202,6 +203,36 @@ TEST(DfuProbe, NamesReadAsEightBitTextOrUnknown) {
     EXPECT_EQ(state.pDfuInterfaces.front().altName, row.expected) << row.what;
     ReleaseDfuInterfaces(state, host->usb);
   }
+}
+
+TEST(DfuProbe, ABootloaderThatAnswersNothingHoldsTheProbeNoLongerThanItsBudget) {
+  BootloaderSpec spec = OneInterface({{u"@a/0x08000000/01*016Kg", 0xFE, 1, 1},
+                                      {u"@b/0x08000000/01*016Kg", 0xFE, 1, 1},
+                                      {u"@c/0x08000000/01*016Kg", 0xFE, 1, 1}});
+  spec.functionalPlacement = FunctionalPlacement::kNone;
+  platform::sim::VirtualClock clock;
+  DfuState state;
+  auto host = std::make_unique<DfuHost>(std::move(spec));
+  host->usb.onTimeout([&clock](unsigned ms) { clock.advanceMs(ms); });
+  platform::sim::RequestFault silent;
+  silent.bRequest = 6;  // GET_DESCRIPTOR
+  silent.count = platform::sim::RequestFault::kForever;
+  silent.action = platform::sim::FaultAction::kTimeout;
+  host->bootloader->faults().requests.push_back(silent);
+  state.pDfuHandle = host->handle;
+  state.dfuAltIndex = 0;
+  platform::UsbDevice* device = host->usb.getDevice(host->handle);
+  platform::UsbDeviceDescriptor descriptor;
+  host->usb.getDeviceDescriptor(device, descriptor);
+  DfuProbeConfigurations(state, host->usb, device, descriptor, &clock);
+
+  EXPECT_LE(clock.nowMs(), kProbeBudgetMs);
+  ASSERT_EQ(state.pDfuInterfaces.size(), 3u);
+  for (const DfuInterface& record : state.pDfuInterfaces) {
+    EXPECT_EQ(record.altName, "UNKNOWN");
+    EXPECT_EQ(record.serialNumber, "UNKNOWN");
+  }
+  ReleaseDfuInterfaces(state, host->usb);
 }
 
 // The string read on its own: count and text, or the error, for what a device may answer.

@@ -71,13 +71,13 @@ TEST(BoardLinkStress, SelectionWhileWorkersRunAndBoardsComeGoAndReboot) {
     if (items > 0) p.choose(static_cast<int>(random() % static_cast<unsigned>(items)));
     switch (random() % 4) {
       case 0:
-        p.context.board.readRequest = 1;
+        board::Raise(p.context.board.readRequest, p.context.board.readWake);
         break;
       case 1:
-        p.context.board.writeRequest = 1;
+        board::Raise(p.context.board.writeRequest, p.context.board.writeWake);
         break;
       case 2:
-        p.context.board.rebootRequest = 1;
+        board::Raise(p.context.board.rebootRequest, p.context.board.writeWake);
         break;
       default:
         break;
@@ -86,6 +86,8 @@ TEST(BoardLinkStress, SelectionWhileWorkersRunAndBoardsComeGoAndReboot) {
     std::this_thread::sleep_for(std::chrono::microseconds(300));
   }
   stop = true;
+  p.context.board.readWake.ring();
+  p.context.board.writeWake.ring();
   hotplug.join();
   reader.join();
   writer.join();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "board_link_fixture.h"
 #include "editor/board_link_texts.h"
 
@@ -123,6 +125,7 @@ TEST(Selection, AnEmptySelectorChangesNothing) {
 TEST(Selection, TheSameBoardAgainIsOpenedIdentifiedAndReadAnew) {
   BoardLinkProcess p{Scenario().usbBoard(BoardModel::Kestrel)};
   p.start();
+  p.machine->firmware(0)->queueInputReport();
   p.cycle();
   EXPECT_EQ(p.context.buttonState[0], 0);
   p.context.board.readRequest = 0;
@@ -249,6 +252,49 @@ TEST(Selection, AWritePendingForTheBoardThatClosesIsDroppedAndSaidSo) {
     // Nothing is pending any more, so the window closes.
     p.shell.pressEscape(res::dialog::kMain);
     EXPECT_TRUE(p.shell.modalResult(res::dialog::kMain).has_value()) << c.name;
+  }
+}
+
+TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesTheNext) {
+  const struct {
+    const char* name;
+    bool write;  // else a read
+  } cases[] = {{"a write in progress", true}, {"a read in progress", false}};
+  for (const auto& c : cases) {
+    BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
+    p.start();
+    p.cycle();
+    auto& slow = *p.machine->firmware(0);
+    slow.setPayload(board::ButtonTypeReport, {0xAB});
+    platform::sim::VirtualClock slowClock(platform::sim::VirtualClock::Mode::Stepped);
+    slow.delayFeatureRequests(&slowClock, 5000, false);
+    std::thread worker;
+    if (c.write) {
+      p.dialog->OnBnClickedUpdate();
+      worker = std::thread([&] { board::WriteWorker(p.context.board, slowClock).pass(); });
+    } else {
+      board::Raise(p.context.board.readRequest, p.context.board.readWake);
+      worker = std::thread([&] { board::ReadWorker(p.context.board, slowClock).pass(); });
+    }
+    slowClock.waitForSleepers(1);  // the worker is inside a 5 s request
+
+    // Selection goes ahead while the request is in progress: it holds nothing the call holds.
+    p.choose(1);
+    EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Kestrel)) << c.name;
+    EXPECT_EQ(p.context.board.readRequest, 1u) << c.name;
+
+    slowClock.advanceMs(5000);  // the call returns; the rest of the pass is abandoned
+    slowClock.waitForSleepers(1);
+    slowClock.release();
+    worker.join();
+    EXPECT_EQ(slow.writtenReports().size(), c.write ? 1u : 0u) << c.name;
+    EXPECT_TRUE(p.machine->firmware(1)->writtenReports().empty()) << c.name;
+    EXPECT_NE(p.context.board.configRecord.buttonTypes[0], 0xAB) << c.name;
+    EXPECT_EQ(p.context.board.readDone, 0u) << c.name;
+    EXPECT_EQ(p.context.board.readRequest, 1u) << c.name << ": the next board's read";
+    EXPECT_EQ(p.prompts.messages(),
+              c.write ? std::vector<std::string>{kWriteDroppedText} : std::vector<std::string>{})
+        << c.name;
   }
 }
 

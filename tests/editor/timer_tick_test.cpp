@@ -177,6 +177,33 @@ TEST(TimerTick, AxisRowsBlankedBeforeAnyBoardShowTheFirstBoardsValues) {
   EXPECT_EQ(p.axes().text(ax::ValueEdit(2)), "0");
 }
 
+TEST(TimerTick, AnotherBoardsButtonsAndAxesAreNeverShownAsTheNewBoards) {
+  Started p{Scenario().usbBoard(BoardModel::Osprey).bleBoard()};
+  p.firmware(1).setButton(31, true);
+  p.firmware(1).setAxis(0, 700);
+  p.choose(1);
+  p.firmware(1).queueInputReport();
+  p.cycle();
+  ASSERT_EQ(p.lamps().icon(bt::Lamp(31)), res::icon::kLampOn);
+
+  p.firmware(0).setButton(0, true);
+  p.firmware(0).setButton(5, true);
+  p.choose(0);
+  p.cycle();
+  for (int i = 0; i < bt::kLampCount; ++i) {
+    EXPECT_EQ(p.lamps().icon(bt::Lamp(i)), res::icon::kLampUnknown) << "lamp " << i + 1;
+  }
+  EXPECT_EQ(p.axes().text(ax::ValueEdit(0)), "");
+  EXPECT_EQ(p.axes().position(ax::AxisBar(0)), 0);
+
+  p.firmware(0).queueInputReport();
+  p.cycle();
+  EXPECT_EQ(p.lamps().icon(bt::Lamp(0)), res::icon::kLampOn);
+  EXPECT_EQ(p.lamps().icon(bt::Lamp(5)), res::icon::kLampOn);
+  EXPECT_EQ(p.lamps().icon(bt::Lamp(31)), res::icon::kLampOff);
+  EXPECT_EQ(p.axes().text(ax::ValueEdit(0)), "0");
+}
+
 TEST(TimerTick, FillsThePagesOnceAReadArrivesAndOnlyThenAllowsUpdate) {
   Started p{Scenario().usbBoard(BoardModel::Kestrel)};
   p.page(res::dialog::kAdvanced).setText(res::advanced::kDebounceEdit, "stale");

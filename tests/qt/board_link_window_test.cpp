@@ -44,10 +44,15 @@ class StoppableThreads final : public editor::ThreadLauncher {
   }
   void stopAll() {
     stop = true;
+    if (board != nullptr) {
+      board->readWake.ring();
+      board->writeWake.ring();
+    }
     for (std::thread& t : threads) t.join();
     threads.clear();
   }
   std::atomic<bool> stop{false};
+  board::BoardState* board = nullptr;  // its workers sleep until rung
   std::vector<std::thread> threads;
 };
 
@@ -64,6 +69,7 @@ class QtBoardLinkTest : public ::testing::Test {
     environment.hid = &machine->hid();
     environment.deviceTree = &machine->deviceTree();
     environment.gatt = &machine->gatt();
+    threads.board = &context.board;
     environment.workers.ReadThreadProc = [this] {
       board::ReadWorker(context.board, clock).run(&threads.stop);
     };

@@ -73,11 +73,35 @@ BoardFirmware::Payload BoardFirmware::answerFor(std::uint8_t id) const {
   return answer;
 }
 
+void BoardFirmware::delayFeatureRequests(platform::Clock* clock, std::uint32_t ms, bool fail) {
+  std::lock_guard lock(mutex_);
+  delayClock_ = clock;
+  delayMs_ = ms;
+  failAfterDelay_ = fail;
+}
+
+bool BoardFirmware::waitOutDelay() {
+  platform::Clock* clock = nullptr;
+  std::uint32_t ms = 0;
+  bool fail = false;
+  {
+    std::lock_guard lock(mutex_);
+    clock = delayClock_;
+    ms = delayMs_;
+    fail = failAfterDelay_;
+  }
+  if (clock == nullptr) return false;
+  clock->sleepMs(ms);
+  return fail;
+}
+
 BoardFirmware::Outcome BoardFirmware::getFeature(std::span<std::uint8_t> buffer) {
+  const bool failAfterDelay = waitOutDelay();
   std::lock_guard lock(mutex_);
   if (buffer.empty()) return Outcome::Failed;
   const std::uint8_t id = buffer[0];
   readIds_.push_back(id);
+  if (failAfterDelay) return Outcome::Failed;
   if (vanishOnRead_) {
     vanishOnRead_ = false;
     return Outcome::Vanished;
@@ -95,7 +119,9 @@ BoardFirmware::Outcome BoardFirmware::getFeature(std::span<std::uint8_t> buffer)
 }
 
 BoardFirmware::Outcome BoardFirmware::setFeature(std::span<const std::uint8_t> buffer) {
+  const bool failAfterDelay = waitOutDelay();
   std::lock_guard lock(mutex_);
+  if (failAfterDelay) return Outcome::Failed;
   if (vanishOnWrite_) {
     vanishOnWrite_ = false;
     return Outcome::Vanished;

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/sim/board_model.h"
 #include "platform/sim/input_queue.h"
 
@@ -67,6 +68,9 @@ class BoardFirmware {
   void vanishOnNextInputRead();
   void failInputReads(unsigned times);
   void keepInputReadsPending(bool on);
+  // Every feature request is answered only after `ms` on `clock` (a board that stopped
+  // answering, or a slow radio link), and then fails when `fail`; a null clock answers at once.
+  void delayFeatureRequests(platform::Clock* clock, std::uint32_t ms, bool fail);
 
   // --- what the host did
   std::vector<std::vector<std::uint8_t>> writtenReports() const;  // accepted writes, in order
@@ -75,6 +79,8 @@ class BoardFirmware {
 
  private:
   Payload answerFor(std::uint8_t id) const;
+  // Waits out the delay of a feature request, outside the lock; true when it then fails.
+  bool waitOutDelay();
 
   const BoardModel model_;
   mutable std::mutex mutex_;
@@ -89,6 +95,9 @@ class BoardFirmware {
   bool vanishOnWrite_ = false;
   bool vanishOnInput_ = false;
   bool inputPending_ = false;
+  platform::Clock* delayClock_ = nullptr;
+  std::uint32_t delayMs_ = 0;
+  bool failAfterDelay_ = false;
   std::vector<std::vector<std::uint8_t>> written_;
   std::vector<std::uint8_t> readIds_;
   unsigned reboots_ = 0;

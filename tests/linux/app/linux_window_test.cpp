@@ -77,7 +77,6 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   const auto bootloader = bed.addUsbDevice({});
   platform::sim::BoardFirmware& osprey = *bed.server(board).spec().firmware;
   osprey.setAxis(0, 12000);
-  osprey.queueInputReport();
   application->start();
   if (application->selector()->count() == 0) {
     GTEST_SKIP() << "waits for the board link's device list and selection (issue 8)";
@@ -95,6 +94,9 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   // Its configuration is read into the pages, and its sticks show live.
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return application->main().widget(ids::kUpdateButton)->isEnabled(); }, 5000));
+  // Shown from the board's first report after it was selected, never from an earlier one.
+  EXPECT_EQ(application->text(res::axis_setup::ValueEdit(0), res::dialog::kAxisSetup), "");
+  osprey.queueInputReport();
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
         return application->text(res::axis_setup::ValueEdit(0), res::dialog::kAxisSetup) == "12000";
