@@ -198,6 +198,19 @@ void BoardFirmware::queueInputReport() {
   queue_.push(inputReport());
 }
 
+void BoardFirmware::streamInput(bool on) {
+  std::lock_guard lock(mutex_);
+  streaming_ = on;
+}
+
+void BoardFirmware::streamIfAsked() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!streaming_) return;
+  }
+  if (queue_.size() == 0) queueInputReport();
+}
+
 void BoardFirmware::queueRawInputReport(std::vector<std::uint8_t> report) {
   queue_.push(std::move(report));
 }

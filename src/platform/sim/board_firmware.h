@@ -59,6 +59,11 @@ class BoardFirmware {
   // Report 1 of the current state, in the model's layout, reportLength bytes long.
   std::vector<std::uint8_t> inputReport() const;
   InputQueue& inputQueue() { return queue_; }
+  // A board that sends its state at every USB or radio poll, as many game controllers do: a
+  // host that reads less often than that always finds a report queued.
+  void streamInput(bool on);
+  // Queues a report of the current state if streaming and none is queued.
+  void streamIfAsked();
 
   // --- faults on demand
   void failFeatureReads(unsigned times);
@@ -95,6 +100,7 @@ class BoardFirmware {
   bool vanishOnWrite_ = false;
   bool vanishOnInput_ = false;
   bool inputPending_ = false;
+  bool streaming_ = false;
   platform::Clock* delayClock_ = nullptr;
   std::uint32_t delayMs_ = 0;
   bool failAfterDelay_ = false;

@@ -136,18 +136,19 @@ std::optional<Scenario> namedScenario(std::string_view name) {
       .mouse()
       .foreignKeyboard()
       .then([](Machine& m) {
-        // Something to see live: sticks off centre, two buttons held, the hat to the right.
+        // Something to see live: sticks off centre, two buttons held, the hat to the right,
+        // sent at every poll as game controllers do.
         BoardFirmware& osprey = *m.firmware(0);
         const std::int16_t axes[8] = {12000, -8000, 0, 32767, -32768, 400, -400, 2048};
         for (std::size_t k = 0; k < 8; ++k) osprey.setAxis(k, axes[k]);
         osprey.setButton(0, true);
         osprey.setButton(5, true);
         osprey.setHat(2);
-        osprey.queueInputReport();
+        osprey.streamInput(true);
         BoardFirmware& merlin = *m.firmware(1);
         merlin.setAxis(0, -1200);
         merlin.setButton(31, true);
-        merlin.queueInputReport();
+        merlin.streamInput(true);
       });
   return demo;
 }

@@ -149,6 +149,7 @@ InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer) {
       break;
   }
   if (buffer.size() < queue.reportLength()) return InputRead{};
+  firmware_->streamIfAsked();
   const std::size_t bytes = queue.takeOrArm(buffer, this, self);
   if (bytes > 0) return InputRead{InputReadStatus::Completed, bytes};
   return InputRead{InputReadStatus::Pending, 0};
@@ -163,6 +164,7 @@ void SimHidDevice::waitForInput(Doorbell& bell) {
     bell.wait();
     return;
   }
+  firmware_->streamIfAsked();
   InputQueue& queue = firmware_->inputQueue();
   // Watching before looking: a report queued in between rings the bell.
   queue.addWatcher(&bell);
