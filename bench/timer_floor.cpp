@@ -4,8 +4,11 @@
 #include <QDialog>
 #include <QTimer>
 
+#include "qt/first_frame.h"
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  brisa::qt::ReportFirstFrameWhenAsked();
   QDialog window;
   window.resize(640, 480);
   window.show();
