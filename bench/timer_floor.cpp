@@ -1,5 +1,5 @@
-// The floor of brisa's idle CPU: an empty window of the same size with the same 5 ms precise
-// timer and nothing in its tick.
+// The floor of brisa's idle CPU and start-up: an empty window with the same 5 ms precise timer
+// and nothing in its tick.
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
