@@ -1,11 +1,14 @@
-// The floor of brisa's idle CPU: an empty window of the same size with the same 5 ms precise
-// timer and nothing in its tick.
+// The floor of brisa's idle CPU and start-up: an empty window with the same 5 ms precise timer
+// and nothing in its tick.
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
 
+#include "qt/first_frame.h"
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  brisa::qt::ReportFirstFrameWhenAsked();
   QDialog window;
   window.resize(640, 480);
   window.show();

@@ -12,6 +12,7 @@
 #include "editor/thread_launcher.h"
 #include "editor/worker_procs.h"
 #include "platform/clock.h"
+#include "qt/first_frame.h"
 #include "qt/qt_prompts.h"
 #include "qt/qt_shell.h"
 #include "resources/app_info.h"
@@ -19,6 +20,7 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(brisa::res::kApplicationTitle));
+  brisa::qt::ReportFirstFrameWhenAsked();
 
   const std::optional<brisa::app::Backend> backend =
       brisa::app::Backend::choose(std::getenv("BRISA_SIMULATE"));

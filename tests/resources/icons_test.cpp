@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "resources/drawing/icon_drawing.h"
 #include "resources/resource_ids.h"
 
 namespace brisa::res {
@@ -51,6 +52,18 @@ TEST(IconsTest, EveryIconAtEverySizeItHolds) {
       EXPECT_EQ(image.height, size);
       ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(size * size));
       EXPECT_GT(Alpha(image.At(size / 2, size / 2)), 0) << c.id << " is blank in the middle";
+    }
+  }
+}
+
+// The program carries the pictures drawn at build time: they must be the drawing's, pixel for
+// pixel, at every size of every icon.
+TEST(IconsTest, CarriedPicturesAreTheDrawnOnes) {
+  for (const drawing::IconResource& icon : drawing::IconResources()) {
+    EXPECT_EQ(IconSizes(icon.id), icon.sizes) << icon.id;
+    for (int size : icon.sizes) {
+      EXPECT_EQ(GetIcon(icon.id, size), drawing::DrawIcon(icon.id, size))
+          << icon.id << " at " << size;
     }
   }
 }

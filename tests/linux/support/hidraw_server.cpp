@@ -97,6 +97,7 @@ void HidrawServer::ioctl(UMockdevIoctlClient* client) {
 }
 
 void HidrawServer::feature(UMockdevIoctlClient* client, bool set, std::size_t length) {
+  if (spec_.failAfterMs > 0) return failLater(client, EIO);
   if (!spec_.firmware || length == 0) return fail(client, EPIPE);
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, length, nullptr);
@@ -111,6 +112,31 @@ void HidrawServer::feature(UMockdevIoctlClient* client, bool set, std::size_t le
     fail(client, outcome == BoardFirmware::Outcome::Vanished ? ENODEV : EPIPE);
   }
   g_object_unref(data);
+}
+
+// The request stays open on a timer of the thread that serves the node, which goes on serving
+// the others (umockdev completes a request from any thread).
+void HidrawServer::failLater(UMockdevIoctlClient* client, int error) const {
+  struct Pending {
+    UMockdevIoctlClient* client;
+    int error;
+  };
+  auto* pending = new Pending{static_cast<UMockdevIoctlClient*>(g_object_ref(client)), error};
+  GSource* timer = g_timeout_source_new(spec_.failAfterMs);
+  g_source_set_callback(
+      timer,
+      [](gpointer data) -> gboolean {
+        auto* p = static_cast<Pending*>(data);
+        fail(p->client, p->error);
+        g_object_unref(p->client);
+        delete p;
+        return G_SOURCE_REMOVE;
+      },
+      pending, nullptr);
+  GMainContext* context = g_main_context_ref_thread_default();
+  g_source_attach(timer, context);
+  g_main_context_unref(context);
+  g_source_unref(timer);
 }
 
 void HidrawServer::read(UMockdevIoctlClient* client) {

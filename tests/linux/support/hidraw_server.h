@@ -22,6 +22,10 @@ struct HidrawSpec {
   // The board behind the node: feature reports and input reports. Null: a device without
   // them (keyboard, mouse), whose feature requests fail and which never has input queued.
   std::shared_ptr<platform::sim::BoardFirmware> firmware;
+  // Above 0: a board that stopped answering. Every request that goes to it (feature reports)
+  // fails with EIO after this many milliseconds, as uhid answers for a Bluetooth board that
+  // is gone; the other nodes are served meanwhile.
+  unsigned failAfterMs = 0;
 };
 
 // Serves the hidraw ioctls and reads of one node from a simulated board, as the kernel would:
@@ -45,6 +49,7 @@ class HidrawServer {
   void ioctl(UMockdevIoctlClient* client);
   void read(UMockdevIoctlClient* client);
   void feature(UMockdevIoctlClient* client, bool set, std::size_t length);
+  void failLater(UMockdevIoctlClient* client, int error) const;
 
   const HidrawSpec spec_;
   UMockdevIoctlBase* base_;

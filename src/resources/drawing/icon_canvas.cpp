@@ -1,4 +1,4 @@
-#include "resources/icon_canvas.h"
+#include "resources/drawing/icon_canvas.h"
 
 #include <algorithm>
 #include <cmath>
