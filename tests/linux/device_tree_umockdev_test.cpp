@@ -222,99 +222,87 @@ TEST_F(LinuxDeviceTree, ListsBoardsAndBootloadersAndNothingThatLooksLikeThem) {
                   unsigned{spec.productId}, unsigned{spec.bcdDevice});
     return std::string(ids);
   };
+  // Each adds its device and says what the device's entry path holds.
+  const auto classicGamepad = [&] {
+    return bluetooth(gamepad, "0c:0c:0c:0c:0c:01", 60, testbed::kClassicHidUuid);
+  };
+  const auto leBoard = [&] {
+    return bluetooth(testbed::boardHid(BoardModel::Merlin, 0x05), "d1:c2:b3:a4:f5:e6", 87,
+                     testbed::kHidOverGattUuid);
+  };
+  const auto phone = [&] {
+    return usb({0x04E8, 0x6860, 0x0400, "SAMSUNG_Android", {""}, {}, 0x06, 0x01}, false);
+  };
+  const auto radio = [&] {
+    return usb({0x0BDA, 0x2838, 0x0100, "RTL2838UHIDIR", {""}, {}, 0xFF, 0xFF}, false);
+  };
+  const auto bootloader = [&] { return usb({}, false); };
+  const auto deniedBootloader = [&] {
+    return usb({0x0483, 0xDF11, 0x2201, "STM32  BOOTLOADER", {""}, {}}, true);
+  };
+  const auto deniedKeyboard = [&] {
+    const auto id = bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"});
+    bed.denyAccess(id);
+    const std::string& syspath = bed.syspath(id);
+    return "#" + syspath.substr(syspath.rfind('/') + 1) + ":1.0";
+  };
+  using enum HidOpenError;
   const struct {
     const char* what;
-    std::function<std::string()> add;  // what the device's entry path holds
+    std::function<std::string()> add;
     bool listed;
     bool counted;  // as a device of the bootloader class
     std::optional<std::string> battery;
     HidOpenError open;  // a read/write open of its entry
   } devices[] = {
-      {"a Classic Bluetooth gamepad on uhid",
-       [&] { return bluetooth(gamepad, "0c:0c:0c:0c:0c:01", 60, testbed::kClassicHidUuid); },
-       false,
-       false,
-       {},
-       HidOpenError::None},
-      {"a Bluetooth LE board",
-       [&] {
-         return bluetooth(testbed::boardHid(BoardModel::Merlin, 0x05), "d1:c2:b3:a4:f5:e6", 87,
-                          testbed::kHidOverGattUuid);
-       },
-       true, false, "87", HidOpenError::None},
-      {"a phone in MTP mode",
-       [&] {
-         return usb({0x04E8, 0x6860, 0x0400, "SAMSUNG_Android", {""}, {}, 0x06, 0x01}, false);
-       },
-       false,
-       false,
-       {},
-       HidOpenError::None},
-      {"a radio dongle",
-       [&] {
-         return usb({0x0BDA, 0x2838, 0x0100, "RTL2838UHIDIR", {""}, {}, 0xFF, 0xFF}, false);
-       },
-       false,
-       false,
-       {},
-       HidOpenError::None},
-      {"the bootloader", [&] { return usb({}, false); }, true, true, {}, HidOpenError::None},
-      {"a bootloader this user may not open",
-       [&] {
-         return usb({0x0483, 0xDF11, 0x2201, "STM32  BOOTLOADER", {""}, {}}, true);
-       },
-       false,
-       false,
-       {},
-       HidOpenError::None},
-      {"a keyboard board this user may not open",
-       [&] {
-         const auto id = bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"});
-         bed.denyAccess(id);
-         const std::string& syspath = bed.syspath(id);
-         return "#" + syspath.substr(syspath.rfind('/') + 1) + ":1.0";
-       },
-       true,
-       false,
-       {},
-       HidOpenError::AccessDenied},
+      {"a Classic Bluetooth gamepad on uhid", classicGamepad, false, false, {}, None},
+      {"a Bluetooth LE board", leBoard, true, false, "87", None},
+      {"a phone in MTP mode", phone, false, false, {}, None},
+      {"a radio dongle", radio, false, false, {}, None},
+      {"the bootloader", bootloader, true, true, {}, None},
+      {"a bootloader this user may not open", deniedBootloader, false, false, {}, None},
+      {"a keyboard board this user may not open", deniedKeyboard, true, false, {}, AccessDenied},
   };
   std::vector<std::string> holds;
   for (const auto& d : devices) holds.push_back(d.add());
 
-  testbed::WithoutFileOverride asAUser;
-  LinuxMachine machine;
-  const auto listed = board::ListDevices(machine.deviceTree(), machine.hid());
-  const auto present = machine.deviceTree().presentDevices();
-  for (std::size_t i = 0; i < std::size(devices); ++i) {
-    const auto& d = devices[i];
-    SCOPED_TRACE(d.what);
-    const auto entry = std::find_if(
-        listed.begin(), listed.end(),
-        [&](const board::ListedDevice& l) { return contains(l.entry.path, holds[i]); });
-    EXPECT_EQ(entry != listed.end(), d.listed);
-    const auto counts = [&](const std::vector<PresentDevice>& among, DeviceTree& tree) {
-      return std::any_of(among.begin(), among.end(), [&](const PresentDevice& p) {
-        return tree.hardwareIds(p.node).value_or(std::vector<std::string>{""})[0] == holds[i];
-      });
-    };
-    EXPECT_EQ(counts(present, machine.deviceTree()), d.counted);
-    if (entry == listed.end() || d.counted) continue;
-    board::GattServiceOpening battery = board::BleOpenGattService(
-        machine.deviceTree(), machine.gatt(), Guid::fromShortUuid(kBatteryServiceShortUuid),
-        entry->entry.devInst);
-    std::optional<std::string> level;
-    if (battery.service) {
-      const auto value = battery.service->readValue(
-          {1, GattUuid::shortForm(kBatteryLevelShortUuid), 2, true, true});
-      if (value && !value->empty()) level = std::to_string(value->front());
+  {
+    testbed::WithoutFileOverride asAUser;
+    LinuxMachine machine;
+    const auto listed = board::ListDevices(machine.deviceTree(), machine.hid());
+    const auto present = machine.deviceTree().presentDevices();
+    for (std::size_t i = 0; i < std::size(devices); ++i) {
+      const auto& d = devices[i];
+      SCOPED_TRACE(d.what);
+      const auto entry = std::find_if(
+          listed.begin(), listed.end(),
+          [&](const board::ListedDevice& l) { return contains(l.entry.path, holds[i]); });
+      EXPECT_EQ(entry != listed.end(), d.listed);
+      EXPECT_EQ(std::any_of(present.begin(), present.end(),
+                            [&](const PresentDevice& p) {
+                              return machine.deviceTree().hardwareIds(p.node).value_or(
+                                         std::vector<std::string>{""})[0] == holds[i];
+                            }),
+                d.counted);
+      if (entry == listed.end() || d.counted) continue;
+      board::GattServiceOpening battery = board::BleOpenGattService(
+          machine.deviceTree(), machine.gatt(), Guid::fromShortUuid(kBatteryServiceShortUuid),
+          entry->entry.devInst);
+      std::optional<std::string> level;
+      if (battery.service) {
+        const auto value = battery.service->readValue(
+            {1, GattUuid::shortForm(kBatteryLevelShortUuid), 2, true, true});
+        if (value && !value->empty()) level = std::to_string(value->front());
+      }
+      EXPECT_EQ(level, d.battery);
+      EXPECT_EQ(machine.hid().openDevice(entry->entry.path, HidAccess::ReadWrite).error, d.open);
     }
-    EXPECT_EQ(level, d.battery);
-    EXPECT_EQ(machine.hid().openDevice(entry->entry.path, HidAccess::ReadWrite).error, d.open);
   }
   // Whoever runs the tool (these tests run as root in CI): only a bootloader ever counts.
   UdevDeviceTree privileged;
-  for (const PresentDevice& p : privileged.presentDevices()) {
+  const auto counted = privileged.presentDevices();
+  EXPECT_FALSE(counted.empty());
+  for (const PresentDevice& p : counted) {
     const auto ids = privileged.hardwareIds(p.node).value_or(std::vector<std::string>{""});
     EXPECT_TRUE(ids[0].starts_with("USB\\VID_0483&PID_DF11")) << ids[0];
   }
