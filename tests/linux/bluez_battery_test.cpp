@@ -2,7 +2,11 @@
 // a private bus), found through the device tree as the battery walk finds it.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +14,7 @@
 #include "bluez_mock.h"
 #include "boards.h"
 #include "platform/linux/bluez_gatt.h"
+#include "platform/linux/linux_machine.h"
 #include "platform/linux/udev_device_tree.h"
 #include "support/require_tool.h"
 #include "testbed.h"
@@ -81,23 +86,29 @@ class LinuxBattery : public ::testing::Test {
 TEST_F(LinuxBattery, EachBoardReadsItsOwnBattery) {
   const struct {
     const char* address;
-    std::optional<std::uint8_t> level;
-  } boards[] = {{"d1:c2:b3:a4:f5:e6", 87}, {"a1:a2:a3:a4:a5:a6", 42}, {"b1:b2:b3:b4:b5:b6", {}}};
+    std::optional<std::uint8_t> published;
+    std::optional<std::uint8_t> read;
+  } boards[] = {{"d1:c2:b3:a4:f5:e6", 87, 87},
+                {"a1:a2:a3:a4:a5:a6", 42, 42},
+                {"b1:b2:b3:b4:b5:b6", {}, {}},
+                {"c1:c2:c3:c4:c5:c6", 100, 100},
+                // BlueZ documents a percentage: anything else was not read as one.
+                {"e1:e2:e3:e4:e5:e6", 255, {}}};
   for (const auto& b : boards) {
     std::string upper = b.address;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05), b.address});
-    bluez->addDevice(upper, "Merlin", b.level);
+    bluez->addDevice(upper, "Merlin", b.published);
   }
-  bluez->addDevice("0C:0C:0C:0C:0C:0C", "Headphones", 64);  // a battery, but no board
+  bluez->addDevice("0C:0C:0C:0C:0C:0C", "Headphones", 64, nullptr);  // a battery, but no board
   tree.emplace();
-  EXPECT_EQ(tree->gattServiceInterfaces(kBatteryService).size(), 3u);
+  EXPECT_EQ(tree->gattServiceInterfaces(kBatteryService).size(), 5u);
   EXPECT_TRUE(tree->gattServiceInterfaces(Guid::fromShortUuid(0x1800)).empty());
   for (const auto& b : boards) {
     SCOPED_TRACE(b.address);
     const auto level = batteryOf(*tree, gatt, boardNode(b.address));
-    if (b.level) {
-      EXPECT_EQ(level, std::vector<std::uint8_t>{*b.level});
+    if (b.read) {
+      EXPECT_EQ(level, std::vector<std::uint8_t>{*b.read});
     } else {
       EXPECT_FALSE(level);
     }
@@ -120,18 +131,70 @@ TEST_F(LinuxBattery, ALevelThatCannotBeReadIsNotShown) {
   EXPECT_EQ(gatt.openService("/org/bluez/hci0").service, nullptr);
 }
 
-TEST(LinuxBatteryWithoutBluez, NoBusMeansNoBatteries) {
-  const char* saved = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-  const std::string keep = saved != nullptr ? saved : "";
-  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/brisa-test-bus", 1);
-  UdevDeviceTree tree;
-  EXPECT_TRUE(tree.gattServiceInterfaces(kBatteryService).empty());
-  EXPECT_FALSE(bluezBatteryPercentage("/org/bluez/hci0/dev_D1_C2_B3_A4_F5_E6"));
-  if (saved != nullptr) {
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", keep.c_str(), 1);
-  } else {
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+// Points the system bus elsewhere while alive.
+class SystemBusAt {
+ public:
+  explicit SystemBusAt(const std::string& address) {
+    if (const char* saved = std::getenv("DBUS_SYSTEM_BUS_ADDRESS")) saved_ = saved;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
   }
+  ~SystemBusAt() {
+    if (saved_) {
+      ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved_->c_str(), 1);
+    } else {
+      ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    }
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+constexpr const char* kMerlinObject = "/org/bluez/hci0/dev_D1_C2_B3_A4_F5_E6";
+
+TEST(LinuxBatteryWithoutBluez, NoBusMeansNoBatteries) {
+  const SystemBusAt nowhere("unix:path=/nonexistent/brisa-test-bus");
+  UdevDeviceTree tree;
+  BluezBus bus;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(tree.gattServiceInterfaces(kBatteryService).empty());
+  EXPECT_FALSE(bluezBatteryPercentage(bus, kMerlinObject));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+}
+
+// A bus that takes the connection and then says nothing, not even to authenticate: what the
+// rebuild and the selection of a Bluetooth board ask of it holds the window briefly, once.
+TEST(LinuxBatteryWithoutBluez, ABusThatNeverAnswersIsWaitedForOnce) {
+  testbed::Testbed bed;
+  BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
+  bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)});
+  const std::string socketPath =
+      std::string(umockdev_testbed_get_root_dir(bed.get())) + "/silent-bus";
+  const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(silent, 8), 0);  // the kernel takes connections; nobody ever speaks
+  const SystemBusAt never("unix:path=" + socketPath);
+  LinuxMachine machine;
+
+  const auto start = std::chrono::steady_clock::now();
+  const auto interfaces = machine.deviceTree().hidInterfaces();
+  machine.deviceTree().gattServiceInterfaces(kBatteryService);
+  const GattOpenResult opened =
+      machine.gatt().openService(bluezBatteryServicePath({kMerlinObject, "D1:C2:B3:A4:F5:E6"}));
+  ASSERT_NE(opened.service, nullptr);
+  EXPECT_FALSE(
+      opened.service->readValue({1, GattUuid::shortForm(kBatteryLevelShortUuid), 2, true, true}));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, BluezBus::kBudget - std::chrono::milliseconds(100));
+  EXPECT_LT(waited, std::chrono::milliseconds(2500));
+  ::close(silent);
+  // No answer: not taken for a Bluetooth LE board.
+  ASSERT_EQ(interfaces.size(), 1u);
+  EXPECT_EQ(interfaces[0].path.find("1812"), std::string::npos) << interfaces[0].path;
 }
 
 }  // namespace

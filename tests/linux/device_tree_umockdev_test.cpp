@@ -7,10 +7,15 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "bluez_mock.h"
+#include "board/battery_level.h"
+#include "board/device_list.h"
 #include "boards.h"
 #include "platform/linux/hidraw_hid.h"
+#include "platform/linux/linux_machine.h"
 #include "platform/linux/udev_device_tree.h"
 #include "support/require_tool.h"
 #include "testbed.h"
@@ -72,11 +77,22 @@ class LinuxDeviceTree : public ::testing::Test {
     return bed.addUsbHid({testbed::boardHid(model), 0x0100, product});
   }
   testbed::DeviceId addBootloader() { return bed.addUsbDevice({}); }
+  // BlueZ, knowing these Bluetooth LE boards; a test goes on only when it runs.
+  void startBluez(const std::vector<std::string>& boardAddresses) {
+    BRISA_REQUIRE_TOOL(testbed::BluezMock::toolsFound(), "dbus-daemon or python3-dbusmock");
+    bluez.emplace();
+    ASSERT_TRUE(bluez->running()) << "the BlueZ mock did not start";
+    for (const std::string& address : boardAddresses) bluez->addDevice(address, "Merlin", {});
+  }
+  bool bluezRunning() { return !IsSkipped() && !HasFatalFailure(); }
 
   Testbed bed;
+  std::optional<testbed::BluezMock> bluez;
 };
 
 TEST_F(LinuxDeviceTree, InterfacesCarryThePathsAndTextsTheListReads) {
+  startBluez({"D1:C2:B3:A4:F5:E6"});
+  if (!bluezRunning()) return;
   addBoard(BoardModel::Osprey, "Brisa Osprey");
   bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"});
   bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)});
@@ -111,6 +127,8 @@ TEST_F(LinuxDeviceTree, InterfacesCarryThePathsAndTextsTheListReads) {
 }
 
 TEST_F(LinuxDeviceTree, NodesHangBelowTheirBusAsTheSysfsParentsSay) {
+  startBluez({"D1:C2:B3:A4:F5:E6", "A1:A2:A3:A4:A5:A6"});
+  if (!bluezRunning()) return;
   addBoard(BoardModel::Kestrel, "Brisa Kestrel");
   bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05), "d1:c2:b3:a4:f5:e6"});
   bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05), "a1:a2:a3:a4:a5:a6"});
@@ -180,6 +198,116 @@ TEST_F(LinuxDeviceTree, FreeUsbDevicesThatOpenStandInTheLibusbKClass) {
   EXPECT_EQ(tree.property(bootloader, DeviceProperty::DeviceDesc), "STM32  BOOTLOADER");
 }
 
+// What a desktop presents beside the boards and looks like one to sysfs: a Classic Bluetooth
+// gamepad on uhid as BlueZ runs it, driverless USB devices. The list takes boards and DFU
+// bootloaders only, and a board this user may not open is told by the permission message.
+TEST_F(LinuxDeviceTree, ListsBoardsAndBootloadersAndNothingThatLooksLikeThem) {
+  startBluez({});
+  if (!bluezRunning()) return;
+  testbed::HidrawSpec gamepad = testbed::boardHid(BoardModel::Merlin, 0x05);
+  gamepad.vendorId = 0x054C;
+  gamepad.productId = 0x09CC;
+  gamepad.name = "Wireless Controller";
+  const auto bluetooth = [&](const testbed::HidrawSpec& hid, const std::string& address,
+                             std::uint8_t level, const char* service) {
+    bed.addBleHid({hid, address});
+    bluez->addDevice(upper(address), hid.name, level, service);
+    return upper(address);
+  };
+  const auto usb = [&](const testbed::UsbDeviceSpec& spec, bool denied) {
+    const auto id = bed.addUsbDevice(spec);
+    if (denied) bed.denyAccess(id);
+    char ids[40];
+    std::snprintf(ids, sizeof ids, "USB\\VID_%04X&PID_%04X&REV_%04X", unsigned{spec.vendorId},
+                  unsigned{spec.productId}, unsigned{spec.bcdDevice});
+    return std::string(ids);
+  };
+  // Each adds its device and says what the device's entry path holds.
+  const auto classicGamepad = [&] {
+    return bluetooth(gamepad, "0c:0c:0c:0c:0c:01", 60, testbed::kClassicHidUuid);
+  };
+  const auto leBoard = [&] {
+    return bluetooth(testbed::boardHid(BoardModel::Merlin, 0x05), "d1:c2:b3:a4:f5:e6", 87,
+                     testbed::kHidOverGattUuid);
+  };
+  const auto phone = [&] {
+    return usb({0x04E8, 0x6860, 0x0400, "SAMSUNG_Android", {""}, {}, 0x06, 0x01}, false);
+  };
+  const auto radio = [&] {
+    return usb({0x0BDA, 0x2838, 0x0100, "RTL2838UHIDIR", {""}, {}, 0xFF, 0xFF}, false);
+  };
+  const auto bootloader = [&] { return usb({}, false); };
+  const auto deniedBootloader = [&] {
+    return usb({0x0483, 0xDF11, 0x2201, "STM32  BOOTLOADER", {""}, {}}, true);
+  };
+  const auto deniedKeyboard = [&] {
+    const auto id = bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"});
+    bed.denyAccess(id);
+    const std::string& syspath = bed.syspath(id);
+    return "#" + syspath.substr(syspath.rfind('/') + 1) + ":1.0";
+  };
+  using enum HidOpenError;
+  const struct {
+    const char* what;
+    std::function<std::string()> add;
+    bool listed;
+    bool counted;  // as a device of the bootloader class
+    std::optional<std::string> battery;
+    HidOpenError open;  // a read/write open of its entry
+  } devices[] = {
+      {"a Classic Bluetooth gamepad on uhid", classicGamepad, false, false, {}, None},
+      {"a Bluetooth LE board", leBoard, true, false, "87", None},
+      {"a phone in MTP mode", phone, false, false, {}, None},
+      {"a radio dongle", radio, false, false, {}, None},
+      {"the bootloader", bootloader, true, true, {}, None},
+      {"a bootloader this user may not open", deniedBootloader, false, false, {}, None},
+      {"a keyboard board this user may not open", deniedKeyboard, true, false, {}, AccessDenied},
+  };
+  std::vector<std::string> holds;
+  for (const auto& d : devices) holds.push_back(d.add());
+
+  {
+    testbed::WithoutFileOverride asAUser;
+    LinuxMachine machine;
+    const auto listed = board::ListDevices(machine.deviceTree(), machine.hid());
+    const auto present = machine.deviceTree().presentDevices();
+    for (std::size_t i = 0; i < std::size(devices); ++i) {
+      const auto& d = devices[i];
+      SCOPED_TRACE(d.what);
+      const auto entry = std::find_if(
+          listed.begin(), listed.end(),
+          [&](const board::ListedDevice& l) { return contains(l.entry.path, holds[i]); });
+      EXPECT_EQ(entry != listed.end(), d.listed);
+      EXPECT_EQ(std::any_of(present.begin(), present.end(),
+                            [&](const PresentDevice& p) {
+                              return machine.deviceTree().hardwareIds(p.node).value_or(
+                                         std::vector<std::string>{""})[0] == holds[i];
+                            }),
+                d.counted);
+      if (entry == listed.end() || d.counted) continue;
+      board::GattServiceOpening battery = board::BleOpenGattService(
+          machine.deviceTree(), machine.gatt(), Guid::fromShortUuid(kBatteryServiceShortUuid),
+          entry->entry.devInst);
+      std::optional<std::string> level;
+      if (battery.service) {
+        const auto value = battery.service->readValue(
+            {1, GattUuid::shortForm(kBatteryLevelShortUuid), 2, true, true});
+        if (value && !value->empty()) level = std::to_string(value->front());
+      }
+      EXPECT_EQ(level, d.battery);
+      EXPECT_EQ(machine.hid().openDevice(entry->entry.path, HidAccess::ReadWrite).error, d.open);
+    }
+  }
+  // Whoever runs the tool (these tests run as root in CI): only a bootloader ever counts.
+  UdevDeviceTree privileged;
+  const auto counted = privileged.presentDevices();
+  EXPECT_FALSE(counted.empty());
+  for (const PresentDevice& p : counted) {
+    const auto ids = privileged.hardwareIds(p.node).value_or(std::vector<std::string>{""});
+    EXPECT_TRUE(ids[0].starts_with("USB\\VID_0483&PID_DF11")) << ids[0];
+  }
+}
+
 TEST_F(LinuxDeviceTree, PresentDevicesFollowTheMonitorWithoutAFreshScan) {
   UdevDeviceTree tree;
   EXPECT_TRUE(tree.presentDevices().empty());
@@ -194,10 +322,16 @@ TEST_F(LinuxDeviceTree, PresentDevicesFollowTheMonitorWithoutAFreshScan) {
       {"a kernel driver takes the first", [&] { bed.addInterface(0, "usbhid"); }, 1},
       {"the second leaves", [&] { bed.remove(1); }, 0},
       {"a board arrives", [&] { addBoard(BoardModel::Finch, "Brisa Finch"); }, 0},
+      {"a bootloader arrives again", [&] { addBootloader(); }, 1},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
     step.change();
+    // The monitor's own thread notices the event; the count follows within moments.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (tree.presentDevices().size() != step.count &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(tree.presentDevices().size(), step.count);
   }
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <functional>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -22,8 +25,10 @@ using sim::BoardModel;
 constexpr const char* kOsprey = "hid#vid_1209&pid_0002#1-1:1.0";
 constexpr const char* kKeyboard = "hid#vid_1209&pid_0007&col01#1-2:1.0\\KBD";
 constexpr const char* kDenied = "hid#vid_1209&pid_0009#1-3:1.0";
+// No BlueZ is asked here, so nothing says the Bluetooth board is a Bluetooth LE one: its node
+// is named as any other Bluetooth HID device is.
 constexpr const char* kMerlin =
-    "hid#{00001812-0000-1000-8000-00805f9b34fb}_dev_vid&021209_pid&0001#d1:c2:b3:a4:f5:e6";
+    "hid#{00001124-0000-1000-8000-00805f9b34fb}_vid&00021209_pid&0001#d1:c2:b3:a4:f5:e6";
 
 std::string upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -41,6 +46,18 @@ class LinuxHid : public ::testing::Test {
     merlin = bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)});
   }
   sim::BoardFirmware& firmware(testbed::DeviceId id) { return *bed.server(id).spec().firmware; }
+  // Whether a wait for input on the device, started before `cause` runs, ends within half a
+  // second of it. A wait that does not end is ended by its bell.
+  static bool waitEndsBy(HidDevice& device, Doorbell& bell, const std::function<void()>& cause) {
+    auto waiting = std::async(std::launch::async, [&] { device.waitForInput(bell); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cause();
+    const bool ended =
+        waiting.wait_for(std::chrono::milliseconds(500)) == std::future_status::ready;
+    if (!ended) bell.ring();
+    waiting.wait();
+    return ended;
+  }
 
   testbed::Testbed bed;
   testbed::DeviceId osprey = 0, keyboard = 0, denied = 0, merlin = 0;
@@ -186,6 +203,23 @@ TEST_F(LinuxHid, InputReadsTakeWhatIsQueuedNewestLast) {
     }
   }
   device->cancelInput();  // nothing waits, so nothing to end; harmless from any thread
+
+  // The read worker sleeps in a wait for input: a report that comes ends it, and so does the
+  // bell; nothing else does.
+  firmware(osprey).inputQueue().clear();
+  Doorbell bell;
+  EXPECT_FALSE(waitEndsBy(*device, bell, [] {}));
+  EXPECT_TRUE(waitEndsBy(*device, bell, [&] {
+    firmware(osprey).setAxis(0, 321);
+    firmware(osprey).queueInputReport();
+  }));
+  std::vector<std::uint8_t> buffer(2200);
+  const InputRead read = device->readInput(buffer);
+  EXPECT_EQ(read.status, InputReadStatus::Completed);
+  ASSERT_EQ(read.bytes, length);
+  EXPECT_EQ(static_cast<std::int16_t>(buffer[1] | buffer[2] << 8), 321);
+  EXPECT_TRUE(waitEndsBy(*device, bell, [&] { bell.ring(); }));
+  EXPECT_EQ(device->readInput(buffer).status, InputReadStatus::Pending);
 }
 
 // The read worker drains input while the write worker sends and cancels on the same handle.
@@ -226,6 +260,10 @@ TEST_F(LinuxHid, AVanishedDeviceFailsEveryCall) {
     EXPECT_FALSE(each->getFeature(report));
     EXPECT_FALSE(each->setFeature(report));
     EXPECT_EQ(each->readInput(buffer).status, InputReadStatus::Failed);
+    // Only the bell ends a wait for input that cannot come.
+    Doorbell bell;
+    EXPECT_FALSE(waitEndsBy(*each, bell, [] {}));
+    EXPECT_TRUE(waitEndsBy(*each, bell, [&] { bell.ring(); }));
   }
   EXPECT_EQ(hid.openDevice(kOsprey, HidAccess::QueryOnly).error, HidOpenError::NotFound);
 }

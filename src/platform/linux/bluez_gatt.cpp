@@ -17,7 +17,8 @@ constexpr std::uint16_t kConfigurationHandle = 3;
 
 class BluezBatteryService final : public GattService {
  public:
-  explicit BluezBatteryService(std::string objectPath) : objectPath_(std::move(objectPath)) {}
+  BluezBatteryService(std::shared_ptr<BluezBus> bus, std::string objectPath)
+      : bus_(std::move(bus)), objectPath_(std::move(objectPath)) {}
 
   std::optional<std::vector<GattServiceRecord>> services() override {
     return std::vector<GattServiceRecord>{
@@ -44,20 +45,23 @@ class BluezBatteryService final : public GattService {
   std::optional<std::vector<std::uint8_t>> readValue(
       const GattCharacteristicRecord& characteristic) override {
     if (characteristic.attributeHandle != kLevelHandle) return std::nullopt;
-    const auto level = bluezBatteryPercentage(objectPath_);
+    const auto level = bluezBatteryPercentage(*bus_, objectPath_);
     if (!level) return std::nullopt;
     return std::vector<std::uint8_t>{*level};
   }
 
  private:
+  const std::shared_ptr<BluezBus> bus_;
   const std::string objectPath_;
 };
 
 }  // namespace
 
-std::string bluezBatteryServicePath(const BluezBatteryDevice& device) {
+std::string bluezBatteryServicePath(const BluezDevice& device) {
   return std::string(kPrefix) + device.objectPath + std::string(kBatterySuffix);
 }
+
+BluezGatt::BluezGatt(std::shared_ptr<BluezBus> bus) : bus_(std::move(bus)) {}
 
 GattOpenResult BluezGatt::openService(std::string_view path) {
   if (!path.starts_with(kPrefix) || !path.ends_with(kBatterySuffix) ||
@@ -66,7 +70,7 @@ GattOpenResult BluezGatt::openService(std::string_view path) {
   }
   std::string objectPath(
       path.substr(kPrefix.size(), path.size() - kPrefix.size() - kBatterySuffix.size()));
-  return GattOpenResult{std::make_unique<BluezBatteryService>(std::move(objectPath)), 0};
+  return GattOpenResult{std::make_unique<BluezBatteryService>(bus_, std::move(objectPath)), 0};
 }
 
 }  // namespace brisa::platform

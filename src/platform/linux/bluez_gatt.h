@@ -1,16 +1,17 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/gatt.h"
-#include "platform/linux/bluez_battery.h"
+#include "platform/linux/bluez_devices.h"
 
 namespace brisa::platform {
 
 // The GATT interface path of a device's Battery Service as BlueZ publishes it:
 // "bluez:<device object path>#{0000180f-0000-1000-8000-00805f9b34fb}".
-std::string bluezBatteryServicePath(const BluezBatteryDevice& device);
+std::string bluezBatteryServicePath(const BluezDevice& device);
 
 // The Gatt seam over BlueZ. BlueZ reads the Battery Service itself and keeps its notifications
 // subscribed; what the tool walks is that service as BlueZ shows it: one Battery Service with a
@@ -18,7 +19,12 @@ std::string bluezBatteryServicePath(const BluezBatteryDevice& device);
 // value is BlueZ's Percentage.
 class BluezGatt final : public Gatt {
  public:
+  // `bus`: the one the device tree asks too, so that a selection's calls share one wait.
+  explicit BluezGatt(std::shared_ptr<BluezBus> bus = std::make_shared<BluezBus>());
   GattOpenResult openService(std::string_view path) override;
+
+ private:
+  std::shared_ptr<BluezBus> bus_;
 };
 
 }  // namespace brisa::platform

@@ -18,7 +18,9 @@ std::string locationPart(std::string_view location) {
   return out;
 }
 
-std::string withoutKbd(std::string_view path) {
+}  // namespace
+
+std::string canonicalInterfacePath(std::string_view path) {
   static constexpr std::string_view kKbd = "\\kbd";
   std::string out;
   for (std::size_t at = 0; at < path.size();) {
@@ -32,8 +34,6 @@ std::string withoutKbd(std::string_view path) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string hidInterfacePath(const HidPathParts& parts) {
   char head[96];
@@ -66,7 +66,7 @@ std::string hidInterfacePath(const HidPathParts& parts) {
 }
 
 bool sameInterfacePath(std::string_view a, std::string_view b) {
-  return withoutKbd(a) == withoutKbd(b);
+  return canonicalInterfacePath(a) == canonicalInterfacePath(b);
 }
 
 }  // namespace brisa::platform

@@ -32,5 +32,7 @@ std::string hidInterfacePath(const HidPathParts& parts);
 
 // Two paths name the same interface: equal ignoring letter case and every "\KBD" in them.
 bool sameInterfacePath(std::string_view a, std::string_view b);
+// The one form of all the paths that name the same interface.
+std::string canonicalInterfacePath(std::string_view path);
 
 }  // namespace brisa::platform

@@ -23,6 +23,7 @@ namespace {
 // subscription leaves the thread a state to finish with.
 struct WatchState {
   std::function<void(const HidChange&)> callback;
+  std::shared_ptr<HidrawCatalog> catalog;
   UdevPtr udev;
   UdevMonitorPtr monitor;
   int wake = -1;
@@ -57,7 +58,7 @@ struct WatchState {
     const std::string syspath = textOr(udev_device_get_syspath(event));
     if (action == nullptr) return;
     if (std::strcmp(action, "add") == 0) {
-      const auto node = describeHidraw(udev.get(), event);
+      const auto node = describeHidraw(udev.get(), event, *catalog);
       std::vector<std::string> added = node ? pathsOf(*node) : std::vector<std::string>{};
       paths[syspath] = added;
       report(HidChangeKind::Arrival, added);
@@ -115,9 +116,11 @@ class NoWatch final : public Subscription {};
 
 }  // namespace
 
-std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> callback) {
+std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> callback,
+                                          std::shared_ptr<HidrawCatalog> catalog) {
   auto state = std::make_shared<WatchState>();
   state->callback = std::move(callback);
+  state->catalog = std::move(catalog);
   state->udev.reset(udev_new());
   if (state->udev) state->monitor.reset(udev_monitor_new_from_netlink(state->udev.get(), "udev"));
   state->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -128,7 +131,7 @@ std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> 
     return std::make_unique<NoWatch>();
   }
   // Nodes present now, so their removal can name them; listening began before this scan.
-  for (const HidrawNode& node : listHidraw(state->udev.get())) {
+  for (const HidrawNode& node : listHidraw(state->udev.get(), *state->catalog)) {
     state->paths[node.syspath] = state->pathsOf(node);
   }
   return std::make_unique<HidWatch>(std::move(state));

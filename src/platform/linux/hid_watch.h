@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/device_tree.h"
+#include "platform/linux/hidraw_catalog.h"
 
 namespace brisa::platform {
 
@@ -11,6 +12,8 @@ namespace brisa::platform {
 // waits in poll() on the monitor and an eventfd. Destroying the subscription wakes the thread
 // through the eventfd and joins it, so no callback runs after the destructor has returned
 // (when the callback itself ends the subscription, the thread ends after that callback).
-std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> callback);
+// A Bluetooth device that arrives is looked up in BlueZ here, on that thread, once.
+std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> callback,
+                                          std::shared_ptr<HidrawCatalog> catalog);
 
 }  // namespace brisa::platform

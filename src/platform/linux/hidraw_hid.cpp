@@ -4,11 +4,13 @@
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <deque>
 #include <vector>
 
@@ -44,20 +46,34 @@ int openNode(const std::string& devnode, int flags) {
 constexpr std::size_t kLongestReport = 16384;
 // A device that sends faster than one drain reads is not read forever.
 constexpr std::size_t kMostReportsPerDrain = 4096;
+// How often a wait on a node that poll() cannot wait on looks for input: the read worker's own
+// period.
+constexpr std::chrono::milliseconds kReadingPeriod{30};
+
+bool isCharacterDevice(int fd) {
+  struct stat status {};
+  return fd >= 0 && ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
+}
 
 }  // namespace
 
-HidrawHid::HidrawHid() : udev_(udev_new()) {}
+HidrawHid::HidrawHid(std::shared_ptr<HidrawCatalog> catalog)
+    : catalog_(std::move(catalog)), udev_(udev_new()) {}
 
 HidOpenResult HidrawHid::openDevice(std::string_view path, HidAccess access) {
   std::optional<HidrawMatch> match;
   {
     std::lock_guard lock(mutex_);
-    if (udev_) match = findHidraw(udev_.get(), path);
+    if (udev_) match = findHidraw(udev_.get(), path, *catalog_);
   }
   if (!match || match->node.devnode.empty()) return {nullptr, HidOpenError::NotFound};
   const bool keyboard = match->node.collections[match->collection].info.isKeyboard();
-  if (access == HidAccess::ReadWrite && keyboard) return {nullptr, HidOpenError::Refused};
+  if (access == HidAccess::ReadWrite && keyboard) {
+    // A keyboard collection is reached through a query handle; one this user may not even
+    // read is a board without the udev rule, not a keyboard.
+    const int error = nodeAccessError(match->node.devnode, R_OK);
+    return {nullptr, error == 0 ? HidOpenError::Refused : openErrorOf(error)};
+  }
 
   const int fd = openNode(match->node.devnode, access == HidAccess::ReadWrite ? O_RDWR : O_RDONLY);
   if (fd < 0) {
@@ -72,7 +88,11 @@ HidOpenResult HidrawHid::openDevice(std::string_view path, HidAccess access) {
 }
 
 HidrawDevice::HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access)
-    : fd_(fd), node_(std::move(node)), collection_(collection), access_(access) {}
+    : fd_(fd),
+      node_(std::move(node)),
+      collection_(collection),
+      access_(access),
+      pollable_(isCharacterDevice(fd)) {}
 
 HidrawDevice::~HidrawDevice() {
   if (fd_ >= 0) ::close(fd_);
@@ -151,21 +171,28 @@ InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
   if (!readsInput() || length == 0 || buffer.size() < length) return InputRead{};
   const std::size_t room = buffer.size() / length;
   std::deque<std::vector<std::uint8_t>> newest;
+  const auto keep = [&](const std::uint8_t* report, std::size_t bytes) {
+    if (!belongsHere(report[0])) return;
+    // Every report fills one slot of the interface's input length, cut or padded; an
+    // unnumbered report gets the zero id byte that its length counts.
+    std::vector<std::uint8_t> slot(length, 0);
+    const std::size_t skip = numbered() ? 0 : 1;
+    std::copy_n(report, std::min(bytes, length - skip), slot.begin() + skip);
+    newest.push_back(std::move(slot));
+    if (newest.size() > room) newest.pop_front();
+  };
+  {
+    std::lock_guard lock(stashMutex_);
+    for (const auto& stashed : stash_) keep(stashed.data(), stashed.size());
+    stash_.clear();
+  }
   std::array<std::uint8_t, kLongestReport> report;  // every read fills what it returns
   for (std::size_t n = 0; n < kMostReportsPerDrain; ++n) {
     const ssize_t got = ::read(fd_, report.data(), report.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (got <= 0) return InputRead{};  // gone, or an error the next call meets again
-    const auto bytes = static_cast<std::size_t>(got);
-    if (!belongsHere(report[0])) continue;
-    // Every report fills one slot of the interface's input length, cut or padded; an
-    // unnumbered report gets the zero id byte that its length counts.
-    std::vector<std::uint8_t> slot(length, 0);
-    const std::size_t skip = numbered() ? 0 : 1;
-    std::copy_n(report.begin(), std::min(bytes, length - skip), slot.begin() + skip);
-    newest.push_back(std::move(slot));
-    if (newest.size() > room) newest.pop_front();
+    keep(report.data(), static_cast<std::size_t>(got));
   }
   if (newest.empty()) return InputRead{InputReadStatus::Pending, 0};
   std::size_t at = 0;
@@ -181,13 +208,48 @@ void HidrawDevice::waitForInput(Doorbell& bell) {
     bell.wait();
     return;
   }
+  if (!pollable_) {
+    waitByReading(bell);
+    return;
+  }
   pollfd ready[2] = {{bell.fd(), POLLIN, 0}, {fd_, POLLIN, 0}};
   while (::poll(ready, 2, -1) < 0 && errno == EINTR) {
   }
   // A node whose device has gone stays readable for ever: only the bell may end the next wait.
-  if ((ready[1].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 && (ready[0].revents & POLLIN) == 0) {
+  if ((ready[1].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 &&
+      (ready[0].revents & POLLIN) == 0) {
     bell.wait();
     return;
+  }
+  bell.clear();
+}
+
+void HidrawDevice::waitByReading(Doorbell& bell) {
+  std::array<std::uint8_t, kLongestReport> report;
+  for (;;) {
+    {
+      std::lock_guard lock(stashMutex_);
+      if (!stash_.empty()) break;
+    }
+    const ssize_t got = ::read(fd_, report.data(), report.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got > 0) {
+      if (!belongsHere(report[0])) continue;
+      std::lock_guard lock(stashMutex_);
+      stash_.emplace_back(report.begin(), report.begin() + got);
+      break;
+    }
+    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+      bell.wait();  // the device has gone
+      return;
+    }
+    pollfd rung{bell.fd(), POLLIN, 0};
+    const int ready = ::poll(&rung, 1, static_cast<int>(kReadingPeriod.count()));
+    if (ready > 0) break;
+    if (ready < 0 && errno != EINTR) {
+      bell.wait();
+      return;
+    }
   }
   bell.clear();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/hid_device.h"
+#include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/hidraw_inventory.h"
 #include "platform/linux/udev_handles.h"
 
@@ -10,15 +14,18 @@ namespace brisa::platform {
 
 // The Hid seam over hidraw. A read/write open is a real O_RDWR open of the node; a keyboard
 // collection refuses it (the system keeps keyboards for itself, and the tool relies on that to
-// tell a keyboard board). A query open reads the node's identity and works without access to
-// the node, as listing must.
+// tell a keyboard board), unless this user may not open its node at all: then it is denied, as
+// any board without the udev rule is. A query open reads the node's identity and works without
+// access to the node, as listing must.
 class HidrawHid final : public Hid {
  public:
-  HidrawHid();
+  // `catalog`: the device tree's, so that a path it listed opens without another listing.
+  explicit HidrawHid(std::shared_ptr<HidrawCatalog> catalog = std::make_shared<HidrawCatalog>());
   HidOpenResult openDevice(std::string_view path, HidAccess access) override;
   bool bluetoothFeatureReportsCarryReportId() const override { return true; }
 
  private:
+  const std::shared_ptr<HidrawCatalog> catalog_;
   std::mutex mutex_;  // libudev contexts are not shared between threads
   UdevPtr udev_;
 };
@@ -50,11 +57,19 @@ class HidrawDevice final : public HidDevice {
   bool readsInput() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
   bool numbered() const;
   bool belongsHere(std::uint8_t reportId) const;
+  // Until a report of this interface is read into the stash or the bell rings, on a node that
+  // poll() cannot wait on (see pollable_).
+  void waitByReading(Doorbell& bell);
 
   const int fd_;
   const HidrawNode node_;
   const std::size_t collection_;
   const HidAccess access_;
+  // A hidraw node is a character device, which poll() reports ready only with input queued.
+  // Anything else (an emulated node is a plain file) is always "ready", so waiting there reads.
+  const bool pollable_;
+  std::mutex stashMutex_;
+  std::deque<std::vector<std::uint8_t>> stash_;  // reports the wait read, oldest first
 };
 
 }  // namespace brisa::platform

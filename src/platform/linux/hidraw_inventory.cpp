@@ -79,22 +79,37 @@ std::optional<std::string> productOf(udev_device* hid, HidBus bus, const std::st
   return name;
 }
 
+std::optional<HidrawMatch> matchIn(HidrawNode node, std::string_view path) {
+  for (std::size_t i = 0; i < node.collections.size(); ++i) {
+    if (sameInterfacePath(node.collections[i].path, path)) return HidrawMatch{std::move(node), i};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<HidBus> hidBusOf(udev_device* hid) {
+std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid) {
+  const auto id = parseHidId(textOr(udev_device_get_property_value(hid, "HID_ID")));
+  if (!id || id->bus != kBusBluetooth || !isUhid(udev_device_get_parent(hid))) return std::nullopt;
+  return UhidBluetoothDevice{textOr(udev_device_get_syspath(hid)),
+                             textOr(udev_device_get_property_value(hid, "HID_UNIQ"))};
+}
+
+std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog) {
   const auto id = parseHidId(textOr(udev_device_get_property_value(hid, "HID_ID")));
   if (!id) return std::nullopt;
   if (id->bus == kBusUsb) return HidBus::Usb;
   if (id->bus != kBusBluetooth) return HidBus::Other;
-  return isUhid(udev_device_get_parent(hid)) ? HidBus::BluetoothLowEnergy
-                                             : HidBus::BluetoothClassic;
+  const auto uhid = uhidBluetoothOf(hid);
+  return uhid && catalog.lowEnergy(*uhid) ? HidBus::BluetoothLowEnergy : HidBus::BluetoothClassic;
 }
 
-std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw) {
+std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw,
+                                         HidrawCatalog& catalog) {
   udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw, "hid", nullptr);
   if (hid == nullptr) return std::nullopt;
   const auto id = parseHidId(textOr(udev_device_get_property_value(hid, "HID_ID")));
-  const auto bus = hidBusOf(hid);
+  const auto bus = hidBusOf(hid, catalog);
   if (!id || !bus) return std::nullopt;
 
   HidrawNode node;
@@ -121,25 +136,49 @@ std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw) {
     parts.collection = i;
     parts.keyboard = collections[i].isKeyboard();
     node.collections.push_back(HidrawCollection{collections[i], hidInterfacePath(parts)});
+    catalog.remember(node.collections.back().path, node.syspath);
   }
   return node;
 }
 
-std::vector<HidrawNode> listHidraw(udev* context) {
-  std::vector<HidrawNode> nodes;
-  for (const UdevDevicePtr& hidraw : devicesOf(context, "hidraw")) {
-    if (auto node = describeHidraw(context, hidraw.get())) nodes.push_back(std::move(*node));
+std::vector<HidrawNode> listHidraw(udev* context, HidrawCatalog& catalog) {
+  const std::vector<UdevDevicePtr> hidraws = devicesOf(context, "hidraw");
+  // BlueZ is asked once for every Bluetooth device it has not been asked about.
+  std::vector<UhidBluetoothDevice> bluetooth;
+  std::vector<std::string> hidSyspaths;
+  for (const UdevDevicePtr& hidraw : hidraws) {
+    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw.get(), "hid", nullptr);
+    if (hid == nullptr) continue;
+    hidSyspaths.push_back(textOr(udev_device_get_syspath(hid)));
+    if (auto device = uhidBluetoothOf(hid)) bluetooth.push_back(std::move(*device));
   }
+  catalog.learn(bluetooth);
+
+  std::vector<HidrawNode> nodes;
+  std::vector<std::pair<std::string, std::string>> paths;
+  for (const UdevDevicePtr& hidraw : hidraws) {
+    auto node = describeHidraw(context, hidraw.get(), catalog);
+    if (!node) continue;
+    for (const HidrawCollection& c : node->collections) paths.emplace_back(c.path, node->syspath);
+    nodes.push_back(std::move(*node));
+  }
+  catalog.keepOnly(hidSyspaths);
+  catalog.rememberOnly(paths);
   return nodes;
 }
 
-std::optional<HidrawMatch> findHidraw(udev* context, std::string_view path) {
-  for (HidrawNode& node : listHidraw(context)) {
-    for (std::size_t i = 0; i < node.collections.size(); ++i) {
-      if (sameInterfacePath(node.collections[i].path, path)) {
-        return HidrawMatch{std::move(node), i};
+std::optional<HidrawMatch> findHidraw(udev* context, std::string_view path,
+                                      HidrawCatalog& catalog) {
+  // The node the path named when last seen, if it still carries that path.
+  if (const auto syspath = catalog.hidrawOf(path)) {
+    if (const UdevDevicePtr hidraw = deviceAt(context, *syspath)) {
+      if (auto node = describeHidraw(context, hidraw.get(), catalog)) {
+        if (auto match = matchIn(std::move(*node), path)) return match;
       }
     }
+  }
+  for (HidrawNode& node : listHidraw(context, catalog)) {
+    if (auto match = matchIn(std::move(node), path)) return match;
   }
   return std::nullopt;
 }

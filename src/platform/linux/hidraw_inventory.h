@@ -13,6 +13,7 @@
 
 #include "platform/linux/hid_interface_path.h"
 #include "platform/linux/hid_report_descriptor.h"
+#include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/udev_handles.h"
 
 namespace brisa::platform {
@@ -37,17 +38,24 @@ struct HidrawNode {
   std::vector<HidrawCollection> collections;
 };
 
-// The bus of a HID device (subsystem "hid"); absent when its HID_ID does not read.
-std::optional<HidBus> hidBusOf(udev_device* hid);
+// A HID device (subsystem "hid") that BlueZ made through uhid; absent for any other.
+std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid);
 
-std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw);
-std::vector<HidrawNode> listHidraw(udev* context);
+// The bus of a HID device; absent when its HID_ID does not read. A device BlueZ made through
+// uhid is Bluetooth LE only when the catalog says so.
+std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog);
+
+// Each node described is remembered in the catalog by its interface paths.
+std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw,
+                                         HidrawCatalog& catalog);
+std::vector<HidrawNode> listHidraw(udev* context, HidrawCatalog& catalog);
 
 struct HidrawMatch {
   HidrawNode node;
   std::size_t collection = 0;
 };
-// The present interface a path names (in any letter case, with or without "\KBD").
-std::optional<HidrawMatch> findHidraw(udev* context, std::string_view path);
+// The present interface a path names (in any letter case, with or without "\KBD"). A path the
+// catalog knows costs the description of its own node only.
+std::optional<HidrawMatch> findHidraw(udev* context, std::string_view path, HidrawCatalog& catalog);
 
 }  // namespace brisa::platform

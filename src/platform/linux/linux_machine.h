@@ -1,13 +1,17 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/linux/bluez_gatt.h"
+#include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/hidraw_hid.h"
 #include "platform/linux/libusb_usb.h"
 #include "platform/linux/udev_device_tree.h"
 
 namespace brisa::platform {
 
-// This machine's devices through every seam: udev and sysfs, hidraw, BlueZ, libusb.
+// This machine's devices through every seam: udev and sysfs, hidraw, BlueZ, libusb. The seams
+// share what they learn of the HID devices, and one bound on the time they wait for BlueZ.
 class LinuxMachine {
  public:
   DeviceTree& deviceTree() { return tree_; }
@@ -16,9 +20,10 @@ class LinuxMachine {
   Usb& usb() { return usb_; }
 
  private:
-  UdevDeviceTree tree_;
-  HidrawHid hid_;
-  BluezGatt gatt_;
+  std::shared_ptr<HidrawCatalog> catalog_ = std::make_shared<HidrawCatalog>();
+  UdevDeviceTree tree_{catalog_};
+  HidrawHid hid_{catalog_};
+  BluezGatt gatt_{catalog_->bluez()};
   LibusbUsb usb_;
 };
 

@@ -48,15 +48,15 @@ const char* collectionDescription(const HidCollectionInfo& c) {
 }
 
 // The hidraw node below a HID device, described.
-std::optional<HidrawNode> hidrawBelow(udev* context, udev_device* hid) {
+std::optional<HidrawNode> hidrawBelow(udev* context, udev_device* hid, HidrawCatalog& catalog) {
   for (const UdevDevicePtr& hidraw : devicesOf(context, "hidraw", nullptr, hid)) {
-    if (auto node = describeHidraw(context, hidraw.get())) return node;
+    if (auto node = describeHidraw(context, hidraw.get(), catalog)) return node;
   }
   return std::nullopt;
 }
 
 std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
-                                    const FreeUsbTest& isFree) {
+                                    const FreeUsbTest& isFree, HidrawCatalog& catalog) {
   const UdevDevicePtr device = deviceAt(context, syspath);
   if (!device) return std::nullopt;
   udev_device* d = device.get();
@@ -96,7 +96,7 @@ std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
     // BlueZ creates a Bluetooth LE device's HID device apart from any Bluetooth node; the
     // device it belongs to is the one its unique id (the address) names.
     const std::string uniq = textOr(udev_device_get_property_value(d, "HID_UNIQ"));
-    if (hidBusOf(d) == HidBus::BluetoothLowEnergy && !uniq.empty()) {
+    if (hidBusOf(d, catalog) == HidBus::BluetoothLowEnergy && !uniq.empty()) {
       facts.parentKey = bluetoothKey(uniq);
     }
   } else if (subsystem == "bluetooth") {
@@ -106,10 +106,11 @@ std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
   return facts;
 }
 
-std::optional<NodeFacts> collectionFacts(udev* context, const NodeKey& key) {
+std::optional<NodeFacts> collectionFacts(udev* context, const NodeKey& key,
+                                         HidrawCatalog& catalog) {
   const UdevDevicePtr hid = deviceAt(context, key.syspath);
   if (!hid) return std::nullopt;
-  const auto node = hidrawBelow(context, hid.get());
+  const auto node = hidrawBelow(context, hid.get(), catalog);
   if (!node || key.collection >= node->collections.size()) return std::nullopt;
   const HidCollectionInfo& info = node->collections[key.collection].info;
   NodeFacts facts;
@@ -139,12 +140,12 @@ std::string addressDigits(const std::string& address) {
 }
 
 // A Bluetooth LE device is there while BlueZ keeps a HID device for it.
-std::optional<NodeFacts> bluetoothFacts(udev* context, const NodeKey& key) {
+std::optional<NodeFacts> bluetoothFacts(udev* context, const NodeKey& key, HidrawCatalog& catalog) {
   UdevDevicePtr hid;
   for (UdevDevicePtr& each : devicesOf(context, "hid")) {
-    if (hidBusOf(each.get()) == HidBus::BluetoothLowEnergy &&
-        bluetoothKey(textOr(udev_device_get_property_value(each.get(), "HID_UNIQ"))) ==
-            bluetoothKey(key.address)) {
+    const auto device = uhidBluetoothOf(each.get());
+    if (device && bluetoothKey(device->address) == bluetoothKey(key.address) &&
+        catalog.lowEnergy(*device)) {
       hid = std::move(each);
       break;
     }
@@ -173,14 +174,15 @@ NodeFacts gattServiceFacts(const NodeKey& key) {
 
 }  // namespace
 
-std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree) {
+std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree,
+                                 HidrawCatalog& catalog) {
   switch (key.kind) {
     case NodeKind::Sysfs:
-      return sysfsFacts(context, key.syspath, isFree);
+      return sysfsFacts(context, key.syspath, isFree, catalog);
     case NodeKind::Collection:
-      return collectionFacts(context, key);
+      return collectionFacts(context, key, catalog);
     case NodeKind::BluetoothDevice:
-      return bluetoothFacts(context, key);
+      return bluetoothFacts(context, key, catalog);
     case NodeKind::GattService:
       return gattServiceFacts(key);
   }

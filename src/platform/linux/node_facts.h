@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/guid.h"
+#include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/node_registry.h"
 #include "platform/linux/udev_handles.h"
 
@@ -27,6 +28,7 @@ struct NodeFacts {
 using FreeUsbTest = std::function<bool(const std::string& syspath)>;
 
 // Absent when the node is not there (any more).
-std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree);
+std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree,
+                                 HidrawCatalog& catalog);
 
 }  // namespace brisa::platform

@@ -1,6 +1,5 @@
 #include "platform/linux/udev_device_tree.h"
 
-#include "platform/linux/bluez_battery.h"
 #include "platform/linux/bluez_gatt.h"
 #include "platform/linux/hid_watch.h"
 #include "platform/linux/hidraw_inventory.h"
@@ -17,8 +16,10 @@ std::optional<std::string> fitting(const std::optional<std::string>& value) {
 
 }  // namespace
 
-UdevDeviceTree::UdevDeviceTree()
-    : udev_(udev_new()), usb_(std::make_unique<UsbDeviceTable>(udev_.get())) {}
+UdevDeviceTree::UdevDeviceTree(std::shared_ptr<HidrawCatalog> catalog)
+    : catalog_(std::move(catalog)),
+      udev_(udev_new()),
+      usb_(std::make_unique<UsbDeviceTable>(udev_.get())) {}
 
 UdevDeviceTree::~UdevDeviceTree() = default;
 
@@ -26,7 +27,7 @@ std::vector<DeviceInterface> UdevDeviceTree::hidInterfaces() {
   std::lock_guard lock(mutex_);
   std::vector<DeviceInterface> result;
   if (!udev_) return result;
-  for (const HidrawNode& node : listHidraw(udev_.get())) {
+  for (const HidrawNode& node : listHidraw(udev_.get(), *catalog_)) {
     for (std::size_t i = 0; i < node.collections.size(); ++i) {
       result.push_back(DeviceInterface{node.collections[i].path,
                                        nodes_.idOf(collectionKey(node.hidSyspath, i))});
@@ -48,8 +49,9 @@ std::optional<NodeFacts> UdevDeviceTree::factsLocked(NodeId node) {
   const auto key = nodes_.keyOf(node);
   const auto parsed = key ? parseNodeKey(*key) : std::nullopt;
   if (!parsed || !udev_) return std::nullopt;
-  return factsOf(udev_.get(), *parsed,
-                 [this](const std::string& syspath) { return usb_->holds(syspath); });
+  return factsOf(
+      udev_.get(), *parsed, [this](const std::string& syspath) { return usb_->holds(syspath); },
+      *catalog_);
 }
 
 std::optional<NodeId> UdevDeviceTree::parentOf(NodeId node) {
@@ -96,7 +98,7 @@ std::vector<DeviceInterface> UdevDeviceTree::gattServiceInterfaces(const Guid& s
   std::vector<DeviceInterface> result;
   // BlueZ publishes no other service of a Bluetooth LE device to applications.
   if (serviceId != Guid::fromShortUuid(kBatteryServiceShortUuid)) return result;
-  for (const BluezBatteryDevice& device : bluezBatteryDevices()) {
+  for (const BluezDevice& device : bluezBatteryDevices(*catalog_->bluez())) {
     result.push_back(DeviceInterface{bluezBatteryServicePath(device),
                                      nodes_.idOf(gattServiceKey(device.address))});
   }
@@ -105,7 +107,7 @@ std::vector<DeviceInterface> UdevDeviceTree::gattServiceInterfaces(const Guid& s
 
 std::unique_ptr<Subscription> UdevDeviceTree::watchHidInterfaces(
     std::function<void(const HidChange&)> callback) {
-  return watchHidraw(std::move(callback));
+  return watchHidraw(std::move(callback), catalog_);
 }
 
 }  // namespace brisa::platform

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/device_tree.h"
+#include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/node_facts.h"
 #include "platform/linux/node_registry.h"
 #include "platform/linux/udev_handles.h"
@@ -15,15 +16,18 @@ namespace brisa::platform {
 // - HID interfaces are the top-level collections of the hidraw nodes, with paths of the form
 //   the device list reads (see hid_interface_path.h); each is owned by a node of its own below
 //   the HID device, whose sysfs parents make the rest of the tree;
-// - a Bluetooth LE board's HID device hangs below a node for its Bluetooth device, which is
-//   also the parent of the battery service BlueZ publishes for it, so a battery is found below
-//   its own board only;
+// - a Bluetooth LE board's HID device (one BlueZ says offers HID over GATT) hangs below a node
+//   for its Bluetooth device, which is also the parent of the battery service BlueZ publishes
+//   for it, so a battery is found below its own board only;
 // - present devices are the USB devices that stand in the libusbK class, from a table a udev
 //   monitor keeps current (the bootloader count asks every 5 ms).
 // Thread-safe.
 class UdevDeviceTree final : public DeviceTree {
  public:
-  UdevDeviceTree();
+  // `catalog`: shared with the Hid seam, so that neither asks BlueZ about a device the other
+  // has asked about, and a path the listing found opens at once.
+  explicit UdevDeviceTree(
+      std::shared_ptr<HidrawCatalog> catalog = std::make_shared<HidrawCatalog>());
   ~UdevDeviceTree() override;
 
   std::vector<DeviceInterface> hidInterfaces() override;
@@ -39,6 +43,7 @@ class UdevDeviceTree final : public DeviceTree {
  private:
   std::optional<NodeFacts> factsLocked(NodeId node);
 
+  const std::shared_ptr<HidrawCatalog> catalog_;
   std::mutex mutex_;  // one libudev context, used by one thread at a time
   UdevPtr udev_;
   NodeRegistry nodes_;

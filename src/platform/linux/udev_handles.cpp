@@ -78,4 +78,17 @@ std::optional<std::vector<std::uint8_t>> readSysfsFile(const std::string& path) 
   }
 }
 
+int nodeAccessError(const std::string& devnode, int mode) {
+  if (devnode.empty()) return ENOENT;
+  // O_PATH reaches the inode without calling the driver's open. The check is made with the
+  // effective credentials (AT_EACCESS), as open() would be; access() would use the real ones.
+  const int fd = ::open(devnode.c_str(), O_PATH | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = ::faccessat(fd, "", mode, AT_EACCESS | AT_EMPTY_PATH) == 0 ? 0 : errno;
+  ::close(fd);
+  // Kernels before 5.8 take no AT_EMPTY_PATH here; then the real credentials decide.
+  if (error == EINVAL || error == ENOSYS) error = ::access(devnode.c_str(), mode) == 0 ? 0 : errno;
+  return error;
+}
+
 }  // namespace brisa::platform

@@ -42,4 +42,9 @@ std::optional<std::uint32_t> parseHex(std::string_view text);
 // A sysfs file's bytes as they are (binary attributes that libudev reads as text).
 std::optional<std::vector<std::uint8_t>> readSysfsFile(const std::string& path);
 
+// 0 when this process may open the device node with `mode` (R_OK, W_OK), else the errno an
+// open would meet (EACCES, ENOENT...). Judged from the node's rights, ACLs and this process's
+// capabilities, without opening the device: an open would wake it from autosuspend.
+int nodeAccessError(const std::string& devnode, int mode);
+
 }  // namespace brisa::platform

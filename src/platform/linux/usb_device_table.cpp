@@ -1,11 +1,12 @@
 #include "platform/linux/usb_device_table.h"
 
-#include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace brisa::platform {
@@ -14,27 +15,36 @@ namespace {
 
 constexpr auto kRescanWithoutMonitor = std::chrono::seconds(1);
 constexpr int kMonitorBufferBytes = 1 << 20;
+constexpr std::uint32_t kDfuClass = 0xFE;
+constexpr std::uint32_t kDfuSubClass = 0x01;
 
 bool heldByKernelDriver(udev_device* usbInterface) {
   const char* driver = udev_device_get_driver(usbInterface);
   return driver != nullptr && std::strcmp(driver, "usbfs") != 0;
 }
 
-bool opensForReadWrite(const char* devnode) {
-  if (devnode == nullptr) return false;
-  const int fd = ::open(devnode, O_RDWR | O_CLOEXEC);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
+bool isDfuInterface(udev_device* usbInterface) {
+  const auto cls = parseHex(textOr(udev_device_get_sysattr_value(usbInterface, "bInterfaceClass")));
+  const auto sub =
+      parseHex(textOr(udev_device_get_sysattr_value(usbInterface, "bInterfaceSubClass")));
+  return cls == kDfuClass && sub == kDfuSubClass;
+}
+
+void ring(int eventFd) {
+  const std::uint64_t one = 1;
+  while (::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace
 
-bool isFreeUsbDevice(udev* context, udev_device* usbDevice) {
+bool isFreeDfuDevice(udev* context, udev_device* usbDevice) {
+  bool dfu = false;
   for (const UdevDevicePtr& usbInterface : devicesOf(context, "usb", "usb_interface", usbDevice)) {
     if (heldByKernelDriver(usbInterface.get())) return false;
+    dfu = dfu || isDfuInterface(usbInterface.get());
   }
-  return opensForReadWrite(udev_device_get_devnode(usbDevice));
+  return dfu && nodeAccessError(textOr(udev_device_get_devnode(usbDevice)), R_OK | W_OK) == 0;
 }
 
 UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
@@ -45,8 +55,43 @@ UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
        udev_monitor_enable_receiving(monitor_.get()) < 0)) {
     monitor_.reset();
   }
-  if (monitor_) udev_monitor_set_receive_buffer_size(monitor_.get(), kMonitorBufferBytes);
+  if (monitor_) {
+    udev_monitor_set_receive_buffer_size(monitor_.get(), kMonitorBufferBytes);
+    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake_ < 0) {
+      monitor_.reset();
+    } else {
+      watcher_ = std::thread([this] { watch(); });
+    }
+  }
   rescan();
+}
+
+UsbDeviceTable::~UsbDeviceTable() {
+  if (watcher_.joinable()) {
+    stop_.store(true);
+    ring(wake_);
+    watcher_.join();
+  }
+  if (wake_ >= 0) ::close(wake_);
+}
+
+void UsbDeviceTable::watch() {
+  const int monitorFd = udev_monitor_get_fd(monitor_.get());
+  while (!stop_.load()) {
+    // While the flag is up the events are the table's to drain: only its word is awaited.
+    pollfd fds[2] = {{eventsWaiting_.load() ? -1 : monitorFd, POLLIN, 0}, {wake_, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+      std::uint64_t count = 0;
+      while (::read(wake_, &count, sizeof count) < 0 && errno == EINTR) {
+      }
+    }
+    if (fds[0].revents != 0) eventsWaiting_.store(true, std::memory_order_release);
+  }
 }
 
 void UsbDeviceTable::rescan() {
@@ -54,7 +99,7 @@ void UsbDeviceTable::rescan() {
   lastScan_ = std::chrono::steady_clock::now();
   if (context_ == nullptr) return;
   for (const UdevDevicePtr& device : devicesOf(context_, "usb", "usb_device")) {
-    if (isFreeUsbDevice(context_, device.get()))
+    if (isFreeDfuDevice(context_, device.get()))
       free_.push_back(udev_device_get_syspath(device.get()));
   }
 }
@@ -75,10 +120,26 @@ void UsbDeviceTable::reconsider(udev_device* device, const char* action) {
   const bool gone =
       devtype == "usb_device" && action != nullptr && std::strcmp(action, "remove") == 0;
   const UdevDevicePtr now = gone ? nullptr : deviceAt(context_, syspath);
-  const bool isFree = now && isFreeUsbDevice(context_, now.get());
+  const bool isFree = now && isFreeDfuDevice(context_, now.get());
   const auto at = std::find(free_.begin(), free_.end(), syspath);
   if (isFree && at == free_.end()) free_.push_back(syspath);
   if (!isFree && at != free_.end()) free_.erase(at);
+}
+
+void UsbDeviceTable::drain() {
+  for (;;) {
+    errno = 0;
+    UdevDevicePtr event(udev_monitor_receive_device(monitor_.get()));
+    if (!event) {
+      // Events were dropped (the queue overflowed): only a new scan tells what is there.
+      if (errno == ENOBUFS) rescan();
+      break;
+    }
+    reconsider(event.get(), udev_device_get_action(event.get()));
+  }
+  // An event that came after the last receive finds the flag down and raises it again.
+  eventsWaiting_.store(false, std::memory_order_release);
+  ring(wake_);
 }
 
 const std::vector<std::string>& UsbDeviceTable::current() {
@@ -86,19 +147,8 @@ const std::vector<std::string>& UsbDeviceTable::current() {
     if (std::chrono::steady_clock::now() - lastScan_ >= kRescanWithoutMonitor) rescan();
     return free_;
   }
-  // Nearly every call finds nothing: one poll says so, cheaper than a receive that fails.
-  pollfd ready{udev_monitor_get_fd(monitor_.get()), POLLIN, 0};
-  if (::poll(&ready, 1, 0) == 0) return free_;
-  for (;;) {
-    errno = 0;
-    UdevDevicePtr event(udev_monitor_receive_device(monitor_.get()));
-    if (!event) {
-      // Events were dropped (the queue overflowed): only a new scan tells what is there.
-      if (errno == ENOBUFS) rescan();
-      return free_;
-    }
-    reconsider(event.get(), udev_device_get_action(event.get()));
-  }
+  if (eventsWaiting_.load(std::memory_order_acquire)) drain();
+  return free_;
 }
 
 bool UsbDeviceTable::holds(const std::string& syspath) const {

@@ -123,21 +123,33 @@ TEST(LinuxWindow, ABoardThisUserMayNotOpenIsNotTakenForAKeyboard) {
   testbed::Testbed& bed = application->bed;
   BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
   bed.denyAccess(bed.addUsbHid({testbed::boardHid(BoardModel::Kestrel), 0x0100, "Brisa Kestrel"}));
-  {
-    testbed::WithoutFileOverride asAUser;  // selection opens the board on this thread
-    application->start();
+  bed.denyAccess(bed.addUsbHid({testbed::keyboardHid(), 0x0100, "Brisa Keyboard"}));
+  testbed::WithoutFileOverride asAUser;  // selection opens the board on this thread
+  application->start();
+  // Listed with their names all the same, and for each the user is told what to do.
+  EXPECT_EQ(
+      application->items(),
+      (std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Kestrel)",
+                                "HID Keyboard Device (USB) (Brisa Keyboard)",
+                                "HID-compliant consumer control device (USB) (Brisa Keyboard)"}));
+  for (const int item : {0, 1}) {
+    SCOPED_TRACE(application->items().at(static_cast<std::size_t>(item)));
+    if (item != 0) {
+      application->selector()->setCurrentIndex(item);
+      Q_EMIT application->selector()->activated(item);
+    }
+    const auto told = static_cast<std::size_t>(item) + 1;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return application->prompts.messages().size() >= told; }, 5000));
+    const auto messages = application->prompts.messages();
+    ASSERT_EQ(messages.size(), told);
+    EXPECT_NE(messages.back().find("tools/install-udev-rules"), std::string::npos)
+        << messages.back();
+    EXPECT_NE(messages.back().find("packaging/udev/70-brisa.rules"), std::string::npos);
+    EXPECT_FALSE(application->shell.window(res::dialog::kKeyboard)
+                     .widget(res::keyboard::KeyEdit(0))
+                     ->isEnabled());
   }
-  // Listed with its name all the same, and the user told what to do.
-  EXPECT_EQ(application->items(),
-            std::vector<std::string>{"HID-compliant game controller (USB) (Brisa Kestrel)"});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !application->prompts.messages().empty(); }, 5000));
-  const auto messages = application->prompts.messages();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("tools/install-udev-rules"), std::string::npos) << messages[0];
-  EXPECT_NE(messages[0].find("packaging/udev/70-brisa.rules"), std::string::npos) << messages[0];
-  EXPECT_FALSE(application->shell.window(res::dialog::kKeyboard)
-                   .widget(res::keyboard::KeyEdit(0))
-                   ->isEnabled());
 }
 
 }  // namespace

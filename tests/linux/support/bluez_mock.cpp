@@ -143,11 +143,15 @@ bool BluezMock::call(const char* path, const char* interface, const char* method
 }
 
 std::string BluezMock::addDevice(const std::string& address, const std::string& name,
-                                 std::optional<std::uint8_t> batteryLevel) {
+                                 std::optional<std::uint8_t> batteryLevel, const char* service) {
   call("/", "org.bluez.Mock", "AddDevice", "sss", "hci0", address.c_str(), name.c_str());
   std::string path = "/org/bluez/hci0/dev_";
   for (char ch : address) {
     path += ch == ':' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  }
+  if (service != nullptr) {
+    call(path.c_str(), "org.freedesktop.DBus.Properties", "Set", "ssv", "org.bluez.Device1",
+         "UUIDs", "as", 1, service);
   }
   if (batteryLevel) {
     call(path.c_str(), "org.freedesktop.DBus.Mock", "AddProperties", "sa{sv}", "org.bluez.Battery1",

@@ -89,11 +89,11 @@ std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, st
 }
 
 std::string Testbed::interface(const std::string& usbSyspath, const std::string& port, int number,
-                               const std::string& driver, int cls) {
+                               const std::string& driver, int cls, int subClass) {
   std::string text = format(
       "P: %s/%s:1.%d\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n"
-      "A: bInterfaceNumber=%02x\\n\nA: bInterfaceClass=%02x\\n\n",
-      usbSyspath.substr(4).c_str(), port.c_str(), number, number, cls);
+      "A: bInterfaceNumber=%02x\\n\nA: bInterfaceClass=%02x\\n\nA: bInterfaceSubClass=%02x\\n\n",
+      usbSyspath.substr(4).c_str(), port.c_str(), number, number, cls, subClass);
   if (!driver.empty()) {
     text +=
         "E: DRIVER=" + driver + "\nL: driver=../../../../../../bus/usb/drivers/" + driver + "\n";
@@ -164,8 +164,8 @@ DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
                                       spec.product, spec.descriptors, device.devnode));
   ++nextPort_;
   for (const std::string& driver : spec.interfaceDrivers) {
-    device.syspaths.push_back(
-        interface(device.syspaths[0], port, device.interfaces++, driver, 0xFE));
+    device.syspaths.push_back(interface(device.syspaths[0], port, device.interfaces++, driver,
+                                        spec.interfaceClass, spec.interfaceSubClass));
   }
   devices_.push_back(std::move(device));
   return devices_.size() - 1;

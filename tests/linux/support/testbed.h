@@ -37,6 +37,9 @@ struct UsbDeviceSpec {
   std::vector<std::string> interfaceDrivers = {""};
   // The raw descriptors libusb reads from sysfs (none: libusb skips the device).
   std::vector<std::uint8_t> descriptors;
+  // What every interface says it is: DFU (0xFE, 0x01) unless told otherwise.
+  std::uint8_t interfaceClass = 0xFE;
+  std::uint8_t interfaceSubClass = 0x01;
 };
 
 using DeviceId = std::size_t;
@@ -83,7 +86,7 @@ class Testbed {
                         std::uint16_t bcd, const std::optional<std::string>& name,
                         const std::vector<std::uint8_t>& descriptors, std::string& devnode);
   std::string interface(const std::string& usbSyspath, const std::string& port, int number,
-                        const std::string& driver, int cls);
+                        const std::string& driver, int cls, int subClass = 0);
   void touch(const std::string& devnode);
 
   UMockdevTestbed* testbed_;

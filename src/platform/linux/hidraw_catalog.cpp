@@ -1,0 +1,72 @@
+#include "platform/linux/hidraw_catalog.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/linux/bluez_devices.h"
+#include "platform/linux/hid_interface_path.h"
+
+namespace brisa::platform {
+
+HidrawCatalog::HidrawCatalog(std::shared_ptr<BluezBus> bluez) : bluez_(std::move(bluez)) {}
+
+void HidrawCatalog::learn(const std::vector<UhidBluetoothDevice>& devices) {
+  std::vector<const UhidBluetoothDevice*> unknown;
+  {
+    std::lock_guard lock(mutex_);
+    for (const UhidBluetoothDevice& device : devices) {
+      if (!lowEnergy_.contains(device.hidSyspath)) unknown.push_back(&device);
+    }
+  }
+  if (unknown.empty()) return;
+  // One answer names every device BlueZ has; the call is made outside the lock, since it may
+  // wait.
+  const auto known = bluezDevices(*bluez_);
+  std::lock_guard lock(mutex_);
+  for (const UhidBluetoothDevice* device : unknown) {
+    const bool le = known && std::any_of(known->begin(), known->end(), [&](const BluezDevice& d) {
+                      return d.hidOverGatt && !device->address.empty() &&
+                             strcasecmp(d.address.c_str(), device->address.c_str()) == 0;
+                    });
+    lowEnergy_.try_emplace(device->hidSyspath, le);
+  }
+}
+
+bool HidrawCatalog::lowEnergy(const UhidBluetoothDevice& device) {
+  learn({device});
+  std::lock_guard lock(mutex_);
+  const auto at = lowEnergy_.find(device.hidSyspath);
+  return at != lowEnergy_.end() && at->second;
+}
+
+void HidrawCatalog::keepOnly(const std::vector<std::string>& presentHidSyspaths) {
+  const std::set<std::string> present(presentHidSyspaths.begin(), presentHidSyspaths.end());
+  std::lock_guard lock(mutex_);
+  std::erase_if(lowEnergy_, [&](const auto& entry) { return !present.contains(entry.first); });
+}
+
+void HidrawCatalog::remember(std::string_view interfacePath, const std::string& hidrawSyspath) {
+  std::string key = canonicalInterfacePath(interfacePath);
+  std::lock_guard lock(mutex_);
+  hidrawByPath_[std::move(key)] = hidrawSyspath;
+}
+
+std::optional<std::string> HidrawCatalog::hidrawOf(std::string_view interfacePath) const {
+  const std::string key = canonicalInterfacePath(interfacePath);
+  std::lock_guard lock(mutex_);
+  const auto at = hidrawByPath_.find(key);
+  if (at == hidrawByPath_.end()) return std::nullopt;
+  return at->second;
+}
+
+void HidrawCatalog::rememberOnly(
+    const std::vector<std::pair<std::string, std::string>>& pathsAndNodes) {
+  std::unordered_map<std::string, std::string> fresh;
+  for (const auto& [path, syspath] : pathsAndNodes) fresh[canonicalInterfacePath(path)] = syspath;
+  std::lock_guard lock(mutex_);
+  hidrawByPath_ = std::move(fresh);
+}
+
+}  // namespace brisa::platform

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/bluez_bus.h"
+
+namespace brisa::platform {
+
+// A HID device on Bluetooth that reaches the kernel through uhid: BlueZ made it, for a Bluetooth
+// LE device (HID over GATT) or for a Classic one, and sysfs does not tell which.
+struct UhidBluetoothDevice {
+  std::string hidSyspath;
+  std::string address;  // HID_UNIQ
+};
+
+// What the backend keeps of the HID devices it has seen, so as to ask nothing twice:
+// - whether a Bluetooth HID device is a Bluetooth LE one, as BlueZ said when the device was
+//   first seen: its org.bluez.Device1 with that Address lists HID over GATT in its UUIDs. No
+//   BlueZ, or no answer, makes it not one;
+// - which hidraw node each interface path names, so that a path opens without a listing of
+//   every node.
+// Thread-safe.
+class HidrawCatalog {
+ public:
+  explicit HidrawCatalog(std::shared_ptr<BluezBus> bluez = std::make_shared<BluezBus>());
+
+  const std::shared_ptr<BluezBus>& bluez() const { return bluez_; }
+
+  // Asks BlueZ once, for all of these that it was not asked about yet.
+  void learn(const std::vector<UhidBluetoothDevice>& devices);
+  bool lowEnergy(const UhidBluetoothDevice& device);
+  // After a listing of every node: forgets the devices that went.
+  void keepOnly(const std::vector<std::string>& presentHidSyspaths);
+
+  void remember(std::string_view interfacePath, const std::string& hidrawSyspath);
+  std::optional<std::string> hidrawOf(std::string_view interfacePath) const;
+  // After a listing of every node: these paths, and no others, are present.
+  void rememberOnly(const std::vector<std::pair<std::string, std::string>>& pathsAndNodes);
+
+ private:
+  const std::shared_ptr<BluezBus> bluez_;
+  mutable std::mutex mutex_;
+  std::map<std::string, bool> lowEnergy_;                      // by HID device syspath
+  std::unordered_map<std::string, std::string> hidrawByPath_;  // canonical path -> syspath
+};
+
+}  // namespace brisa::platform
