@@ -1,7 +1,11 @@
 #include "board/board_selection.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "board/identification.h"
 #include "dfu/dfu_probe.h"
@@ -29,6 +33,38 @@ bool CloseBoardObjects(BoardState& state) {
   state.hDevice.reset();
   state.configReadFromBoard.store(0, std::memory_order_release);
   return dropped;
+}
+
+// Report 3 of a board just opened, or nothing when it did not come within kIdentityWaitMs: a
+// board that stopped answering (the system gives up on it only after seconds) must not hold
+// the window. The read goes on in the background with its own share of the handle, and what
+// it brings later is dropped.
+std::optional<FeatureReport> ReadIdentityReport(std::shared_ptr<platform::HidDevice> device) {
+  struct Answer {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool done = false;
+    std::optional<FeatureReport> report;
+  };
+  const auto answer = std::make_shared<Answer>();
+  const auto read = [answer](std::shared_ptr<platform::HidDevice> board) {
+    FeatureReport report = EmptyReport(SettingsReport);
+    const bool ok = board->getFeature(report);
+    board.reset();  // before the answer, so no handle outlives the wait that gave up on it
+    std::lock_guard lock(answer->mutex);
+    answer->done = true;
+    if (ok) answer->report = report;
+    answer->arrived.notify_all();
+  };
+  try {
+    std::thread(read, std::move(device)).detach();
+  } catch (const std::system_error&) {
+    read(std::move(device));  // no thread to be had: wait for the board after all
+  }
+  std::unique_lock lock(answer->mutex);
+  answer->arrived.wait_for(lock, std::chrono::milliseconds(kIdentityWaitMs),
+                           [&answer] { return answer->done; });
+  return answer->report;
 }
 
 // The previous board's buttons and axes are not this board's.
@@ -86,10 +122,9 @@ HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string
   std::unique_ptr<Device> model;
   if (device) {
     // Report 3 tells the model (no model exists yet, so its payload starts at byte 1).
-    FeatureReport settings = EmptyReport(SettingsReport);
-    const bool read = device->getFeature(settings);
+    const std::optional<FeatureReport> settings = ReadIdentityReport(device);
     std::lock_guard lock(state.boardLock);
-    if (read) state.configRecord.settings = PayloadOf(settings);
+    if (settings) state.configRecord.settings = PayloadOf(*settings);
     model = CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), bluetoothMark);
     result.kind = HidOpenKind::ReadWrite;
   } else if (opened.error == platform::HidOpenError::AccessDenied) {

@@ -21,6 +21,10 @@ std::uint32_t BootloaderRevision(std::string_view path);
 // A path from which every "\KBD" was removed: where a keyboard collection opens for queries.
 std::string WithoutKeyboardCollection(std::string path);
 
+// How long selection waits for a board's report 3; a board that has not answered by then is
+// identified from what the settings block held before, as when the read fails.
+inline constexpr std::uint32_t kIdentityWaitMs = 1000;
+
 // How the HID interface of a selected entry opened.
 enum class HidOpenKind {
   ReadWrite,     // a board: identified by its report 3

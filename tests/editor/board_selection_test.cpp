@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "board_link_fixture.h"
@@ -296,6 +297,23 @@ TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesThe
               c.write ? std::vector<std::string>{kWriteDroppedText} : std::vector<std::string>{})
         << c.name;
   }
+}
+
+TEST(Selection, ABoardThatStoppedAnsweringHoldsItsSelectionOnlyBriefly) {
+  BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
+  p.start();
+  platform::sim::VirtualClock silence(platform::sim::VirtualClock::Mode::Stepped);
+  p.machine->firmware(1)->delayFeatureRequests(&silence, 5000, true);
+  const auto start = std::chrono::steady_clock::now();
+  p.choose(1);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(board::kIdentityWaitMs));
+  EXPECT_LT(waited, std::chrono::milliseconds(board::kIdentityWaitMs + 1000));
+  // Identified as when its report 3 does not read: from what the settings block held.
+  EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Osprey));
+  EXPECT_EQ(p.context.board.readRequest, 1u);
+  silence.release();  // the read given up on ends, and lets go of the handle
+  while (p.context.board.hDevice.use_count() > 1) std::this_thread::yield();
 }
 
 TEST(Selection, TheBootloaderObjectsWaitForARunningDownload) {
