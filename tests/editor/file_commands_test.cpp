@@ -72,6 +72,7 @@ class FileCommandsTest : public ::testing::Test, protected HeadlessProcess {
     dialog.Create();
     // A configuration has been shown: the file commands are enabled.
     shell.window(res::dialog::kMain).setEnabled(res::main_dialog::kUpdateButton, true);
+    putNumbersInTheEdits();
   }
   void TearDown() override { fs::remove_all(dir); }
 
