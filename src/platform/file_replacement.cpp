@@ -5,20 +5,60 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace brisa::platform {
 namespace {
 
 constexpr int kNameAttempts = 16;
 
-// A hidden name beside the target that no file has yet, and that says whose it is.
+// Hidden names beside the target: ".<target>.<process id>.<number>.tmp", so a later save can
+// tell the ones whose writer was killed.
+std::string HiddenPrefix(const std::filesystem::path& target) {
+  return "." + target.filename().string() + ".";
+}
+constexpr std::string_view kHiddenSuffix = ".tmp";
+
 std::filesystem::path HiddenName(const std::filesystem::path& folder,
                                  const std::filesystem::path& target, std::mt19937& random) {
-  const std::string name =
-      "." + target.filename().string() + "." + std::to_string(random() % 1000000u) + ".tmp";
-  return folder / name;
+  return folder / (HiddenPrefix(target) + std::to_string(::getpid()) + "." +
+                   std::to_string(random() % 1000000u) + std::string(kHiddenSuffix));
+}
+
+bool AllDigits(std::string_view text) {
+  // At most 9 digits: a process id or the random number, and never too long for an int.
+  return !text.empty() && text.size() <= 9 &&
+         text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process that made a hidden name of the target's, if `name` is one.
+std::optional<pid_t> HiddenNameOwner(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(kHiddenSuffix)) return std::nullopt;
+  name.remove_prefix(prefix.size());
+  if (name.size() < kHiddenSuffix.size()) return std::nullopt;
+  name.remove_suffix(kHiddenSuffix.size());
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos || !AllDigits(name.substr(0, dot)) ||
+      !AllDigits(name.substr(dot + 1))) {
+    return std::nullopt;
+  }
+  return static_cast<pid_t>(std::stoi(std::string(name.substr(0, dot))));
+}
+
+// Removes the hidden names a killed writer left: a kill that falls between linking the new
+// file in and renaming it leaves one (and, where files cannot be unnamed, any kill does).
+void RemoveNamesOfKilledWriters(const std::filesystem::path& folder,
+                                const std::filesystem::path& target) {
+  const std::string prefix = HiddenPrefix(target);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const auto owner = HiddenNameOwner(it->path().filename().string(), prefix);
+    if (owner && ::kill(*owner, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+  }
 }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -49,6 +89,7 @@ std::filesystem::path FileReplacement::folder() const {
 
 bool FileReplacement::begin() {
   discard();
+  RemoveNamesOfKilledWriters(folder(), target_);
   if (unnamed_) {
     fd_ = ::open(folder().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ >= 0) return true;

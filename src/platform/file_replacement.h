@@ -9,8 +9,9 @@ namespace brisa::platform {
 
 // New contents for a file, which replace it whole or not at all, and survive a power cut once
 // in place. They are written into an unnamed file in the target's folder, which a writer
-// killed before the end takes with it; only on a file system without unnamed files is it a
-// hidden file beside the target instead, which such a writer leaves behind.
+// killed before the end takes with it, and get a hidden name beside the target only for the
+// rename over it. On a file system without unnamed files they have the hidden name from the
+// start. A hidden name that a killed writer left is removed by the next save of that file.
 class FileReplacement {
  public:
   // `target` is the file to replace, not a link to it. `unnamed` false takes the hidden file

@@ -127,6 +127,20 @@ TEST_F(ConfigFileStoreTest, AKilledSaveLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(opened, 'y');
   EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{5}));
   EXPECT_EQ(EntriesInDir(), 1u) << "no temporary file is left behind";
+
+  // Killed in the instant between naming its file and renaming it, the writer leaves the name;
+  // the next save removes it, and no one else's.
+  const fs::path left = dir_ / (".pad.bin." + std::to_string(child) + ".7.tmp");
+  const fs::path live = dir_ / (".pad.bin." + std::to_string(::getpid()) + ".7.tmp");
+  const fs::path other = dir_ / (".pad.bin." + std::to_string(child) + ".notes.tmp");
+  for (const fs::path& p : {left, live, other}) Put(p, {6});
+  AtomicFileWriter writer(target);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{8}));
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_TRUE(fs::exists(live));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(EntriesInDir(), 3u);
 }
 
 // Where the file system has no unnamed files the new contents take a hidden name beside the
