@@ -25,13 +25,14 @@ DfuDownload::DfuDownload(DfuState& state, platform::Clock& clock, ui::Window& pa
 
 void DfuDownload::run() {
   const bool done = start() && load() && claim() && recoverStatus() && setTransferSize() &&
-                    parseLayout() && checkTarget() && erasePass() && writePass();
+                    parseLayout() && checkTarget() && readImage() && erasePass() && writePass();
   if (done) {
     AppendUpgradeLog("File downloaded successfully!!!\r\n");
     AppendUpgradeLog("\r\nUPGRADE FINISHED...\r\n");
   }
   image_.clear();
   image_.shrink_to_fit();
+  imageFile_ = std::nullopt;
   page_.setEnabled(ids::kUpgradeButton, true);
   state_.upgradeRequest = 0;
 }
@@ -62,19 +63,26 @@ bool DfuDownload::start() {
   return true;
 }
 
+// Only the image's size is taken here: the file is read once the size is known to fit.
 bool DfuDownload::load() {
-  const std::string path = page_.text(ids::kFirmwarePathEdit);
-  switch (LoadFirmwareImage(path, image_)) {
+  imagePath_ = page_.text(ids::kFirmwarePathEdit);
+  switch (imageFile_.emplace().open(imagePath_)) {
     case ImageLoad::kLoaded:
-      size_ = static_cast<std::int32_t>(image_.size());
+      size_ = imageFile_->size();
       return true;
     case ImageLoad::kTooLarge:
-      AppendUpgradeLog(Printf("File \"%s\" is too large to download\r\n", path.c_str()));
+      AppendUpgradeLog(Printf("File \"%s\" is too large to download\r\n", imagePath_.c_str()));
       return false;
     case ImageLoad::kCannotLoad:
       break;
   }
-  AppendUpgradeLog(Printf("Cannot load file \"%s\"!!!\r\n", path.c_str()));
+  AppendUpgradeLog(Printf("Cannot load file \"%s\"!!!\r\n", imagePath_.c_str()));
+  return false;
+}
+
+bool DfuDownload::readImage() {
+  if (imageFile_->read(image_)) return true;
+  AppendUpgradeLog(Printf("Cannot load file \"%s\"!!!\r\n", imagePath_.c_str()));
   return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include "dfu/dfu_requests.h"
 #include "dfu/dfu_state.h"
+#include "dfu/image_file.h"
 #include "platform/clock.h"
 #include "ui/window.h"
 
@@ -26,6 +27,7 @@ class DfuDownload {
   // Each step appends its lines; false when the download ends there.
   bool start();
   bool load();
+  bool readImage();
   bool claim();
   bool recoverStatus();
   bool checkStatus(std::uint8_t lastStatus);
@@ -48,6 +50,8 @@ class DfuDownload {
   platform::Clock& clock_;
   ui::Window& page_;
   std::optional<DfuLink> link_;
+  std::optional<FirmwareImageFile> imageFile_;
+  std::string imagePath_;
   std::vector<std::uint8_t> image_;
   std::int32_t size_ = 0;
   std::uint32_t transferSize_ = 0;

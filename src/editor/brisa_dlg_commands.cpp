@@ -36,6 +36,10 @@ platform::Clock& CBrisaDlg::Clock() const {
 void CBrisaDlg::OnBnClickedUpdate() {
   // Ctrl+U reaches here whatever the button's state.
   if (!window().enabled(ids::kUpdateButton)) return;
+  if (const auto refusal = UnconvertedTextMessage(Pages(), m_context.board.pDevice.get())) {
+    m_environment.prompts.messageBox(*refusal);
+    return;
+  }
   UpdateData(true);
   board::BoardState& board = m_context.board;
   const board::OutgoingReports reports = CollectConfigReports();

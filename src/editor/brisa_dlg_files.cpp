@@ -8,6 +8,7 @@
 #include "editor/brisa_dlg.h"
 #include "editor/config_file.h"
 #include "editor/config_file_store.h"
+#include "editor/config_reports.h"
 #include "editor/page_fill.h"
 
 namespace brisa::editor {
@@ -73,9 +74,13 @@ void CBrisaDlg::OnFileSaveAs() {
 }
 
 void CBrisaDlg::OnFileSave() {
+  if (const auto refusal = UnconvertedTextMessage(Pages(), m_context.board.pDevice.get())) {
+    m_environment.prompts.messageBox(*refusal);
+    return;
+  }
   const std::string& path = m_context.strConfigFilePath;
-  // The new contents go beside the file and replace it only once complete: a failed save
-  // leaves the old file as it was.
+  // The new contents replace the file only once complete: a failed save leaves the old file
+  // as it was. Whether the file can be written at all is known before anything is built.
   AtomicFileWriter writer(path);
   if (path.empty() || !writer.Open()) {
     m_environment.prompts.messageBox("Cannot save the configuration");

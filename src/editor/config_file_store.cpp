@@ -1,8 +1,6 @@
 #include "editor/config_file_store.h"
 
-#include <cerrno>
-#include <random>
-#include <string>
+#include <cstdio>
 #include <system_error>
 
 namespace brisa::editor {
@@ -21,84 +19,62 @@ std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::filesystem::pat
   return bytes;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : target_(std::move(target)) {
-  std::error_code ec;
-  // Saving through a link replaces what it points to, not the link itself.
-  if (std::filesystem::is_symlink(target_, ec)) {
-    auto resolved = std::filesystem::weakly_canonical(target_, ec);
-    if (!ec) target_ = resolved;
+namespace {
+
+// Links may chain; past this many the name loops, as the system counts.
+constexpr int kMaxLinkHops = 40;
+
+// The name a save through `path` lands on: each link followed to the name it holds, whether or
+// not a file is there yet. A name that still is a link after that loops.
+std::filesystem::path LinkedName(std::filesystem::path path) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) return path;
+    const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+    if (ec) return path;
+    path = next.is_absolute() ? next : path.parent_path() / next;
   }
+  return path;
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-  Discard();
-}
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target)
+    : target_(LinkedName(target)) {}
 
 bool AtomicFileWriter::Open() {
-  Discard();
+  replacement_.reset();
   std::error_code ec;
-  // A file its owner made read-only could not be opened for writing; renaming over it would
-  // replace it all the same, so it is refused here.
-  const auto existing = std::filesystem::status(target_, ec);
-  constexpr auto kWriteBits = std::filesystem::perms::owner_write |
-                              std::filesystem::perms::group_write |
-                              std::filesystem::perms::others_write;
-  if (!ec && std::filesystem::is_regular_file(existing) &&
-      (existing.permissions() & kWriteBits) == std::filesystem::perms::none) {
+  const auto existing = std::filesystem::symlink_status(target_, ec);
+  if (!ec && std::filesystem::exists(existing)) {
+    // A folder, pipe or device cannot take a configuration; renaming over it would fail late
+    // or replace it, and a link left here loops.
+    if (!std::filesystem::is_regular_file(existing)) return false;
+    // A file its owner made read-only could not be opened for writing; renaming over it would
+    // replace it all the same, so it is refused here.
+    constexpr auto kWriteBits = std::filesystem::perms::owner_write |
+                                std::filesystem::perms::group_write |
+                                std::filesystem::perms::others_write;
+    if ((existing.permissions() & kWriteBits) == std::filesystem::perms::none) return false;
+  }
+  replacement_.emplace(target_);
+  if (!replacement_->begin()) {
+    replacement_.reset();
     return false;
   }
-  std::random_device seed;
-  std::mt19937 random(seed());
-  const std::filesystem::path folder = target_.parent_path();
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::string name =
-        "." + target_.filename().string() + "." + std::to_string(random() % 1000000u) + ".tmp";
-    std::filesystem::path candidate = folder.empty() ? std::filesystem::path(name) : folder / name;
-    // "x": never reuse or clobber an existing file of that name.
-    file_ = std::fopen(candidate.c_str(), "wbx");
-    if (file_ != nullptr) {
-      temp_ = std::move(candidate);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
-}
-
-bool AtomicFileWriter::Commit(std::span<const std::uint8_t> bytes) {
-  if (file_ == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!written || !closed) {
-    Discard();
-    return false;
-  }
-  std::error_code ec;
-  // Keep the permissions the user gave the file being replaced.
-  const auto old = std::filesystem::status(target_, ec);
-  if (!ec && std::filesystem::exists(old)) {
-    std::filesystem::permissions(temp_, old.permissions(), ec);
-  }
-  std::filesystem::rename(temp_, target_, ec);
-  if (ec) {
-    Discard();
-    return false;
-  }
-  temp_.clear();
   return true;
 }
 
-void AtomicFileWriter::Discard() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
-  if (!temp_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove(temp_, ec);
-    temp_.clear();
-  }
+bool AtomicFileWriter::Commit(std::span<const std::uint8_t> bytes) {
+  if (!replacement_) return false;
+  std::error_code ec;
+  // Keep the permissions the user gave the file being replaced.
+  std::optional<std::filesystem::perms> mode;
+  const auto old = std::filesystem::status(target_, ec);
+  if (!ec && std::filesystem::is_regular_file(old)) mode = old.permissions();
+  const bool done = replacement_->commit(bytes, mode);
+  replacement_.reset();
+  return done;
 }
 
 }  // namespace brisa::editor

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <vector>
+
+#include "platform/file_replacement.h"
 
 namespace brisa::editor {
 
@@ -14,28 +15,25 @@ namespace brisa::editor {
 std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::filesystem::path& path,
                                                       std::size_t limit);
 
-// Replaces a file only once its new contents are completely written: the bytes go to a temporary
-// file in the same folder, which is then renamed over the target, so a failed save never costs
-// the user the previous file.
+// Replaces a file only once its new contents are completely written and on disk, so a failed
+// or killed save never costs the user the previous file, nor leaves a stray one beside it.
+// Saving through a link replaces what the link points to, also when nothing is there yet.
 class AtomicFileWriter {
  public:
-  explicit AtomicFileWriter(std::filesystem::path target);
-  ~AtomicFileWriter();
+  explicit AtomicFileWriter(const std::filesystem::path& target);
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Creates the temporary file; false when the folder does not let us create one or the
-  // file to replace is read-only.
+  // Whether the file can be replaced, and the start of its new contents; false when the
+  // folder takes no new file, or the name is a read-only file, a folder or anything else that
+  // is no regular file.
   bool Open();
   // Writes the bytes and moves them into place; false leaves the target as it was.
   bool Commit(std::span<const std::uint8_t> bytes);
 
  private:
-  void Discard();
-
   std::filesystem::path target_;
-  std::filesystem::path temp_;
-  std::FILE* file_ = nullptr;
+  std::optional<platform::FileReplacement> replacement_;
 };
 
 }  // namespace brisa::editor

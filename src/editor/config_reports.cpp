@@ -122,6 +122,54 @@ std::pair<FeatureReport, FeatureReport> BuildAxisKeyReports(const ConfigPages& p
   return {a, b};
 }
 
+std::optional<std::string> UnconvertedTextMessage(const ConfigPages& pages,
+                                                  const board::Device* device) {
+  const auto noNumber = [](const char* page, const std::string& field) {
+    return std::string(page) + ": " + field + " does not hold a number";
+  };
+  const auto quoted = [](const std::string& label) { return "\"" + label + "\""; };
+  const ReportLayout layout = BuildLayoutOf(device);
+  if (layout != ReportLayout::Key) {
+    const int axes = std::min<int>(device->GetAxisCount(), kMaxAxes);
+    for (int k = 0; k < axes; ++k) {
+      const std::string n = std::to_string(k + 1);
+      if (!HoldsDecimal(pages.axisSetup.text(ax::MinEdit(k)))) {
+        return noNumber("Axis Setup", quoted("Axis " + n + " minimum value"));
+      }
+      if (!HoldsDecimal(pages.axisSetup.text(ax::MaxEdit(k)))) {
+        return noNumber("Axis Setup", quoted("Maximum value") + " of axis " + n);
+      }
+    }
+  }
+  const struct {
+    int id;
+    const char* label;
+  } timings[] = {
+      {adv::kDebounceEdit, "Button debounce time"},
+      {adv::kFilteringEdit, "Analog filtering (0..100)"},
+      {adv::kEncoderPressTimeEdit, "Encoder button press time (20..)"},
+      {adv::kSwitchPressTimeEdit, "Rotary/toggle sw press time (20..)"},
+  };
+  for (const auto& t : timings) {
+    if (!HoldsDecimal(pages.advanced.text(t.id))) return noNumber("Advanced", quoted(t.label));
+  }
+  if (pages.advanced.checked(adv::kRequirePinBox) &&
+      !HoldsDecimal(pages.advanced.text(adv::kPinEdit))) {
+    return noNumber("Advanced", quoted("PIN value (6 digit recommended)"));
+  }
+  if (layout == ReportLayout::Key) {
+    const int buttons =
+        device != nullptr ? std::min<int>(device->GetButtonCount(), kMaxButtons) : kMaxButtons;
+    for (int i = 0; i < buttons; ++i) {
+      if (!HoldsHex(pages.keyboard.text(kb::KeyEdit(i)))) {
+        return "Keyboard: the key code of button " + std::to_string(i + 1) +
+               " does not hold a hexadecimal number";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 board::OutgoingReports CollectConfigReports(const ConfigPages& pages, const board::Device* device) {
   board::OutgoingReports reports;
   reports.outButtonTypeReport = BuildButtonTypeReport(pages, device);

@@ -35,6 +35,16 @@ std::uint32_t ScanHex(const std::string& text) {
   return value;
 }
 
+bool HoldsDecimal(const std::string& text) {
+  std::uint32_t value = 0;
+  return dfu::FormatScan(text).decimal(value);
+}
+
+bool HoldsHex(const std::string& text) {
+  std::uint32_t value = 0;
+  return dfu::FormatScan(text).hex(value);
+}
+
 std::string FormatDecimal(int value) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%d", value);

@@ -26,6 +26,9 @@ ReportLayout BuildLayoutOf(const board::Device* device);
 // long. Text that does not convert gives 0.
 std::int32_t ScanDecimal(const std::string& text);
 std::uint32_t ScanHex(const std::string& text);  // an optional "0x" prefix is accepted
+// Whether those scans find a number at all; empty or blank text holds none.
+bool HoldsDecimal(const std::string& text);
+bool HoldsHex(const std::string& text);
 
 std::string FormatDecimal(int value);          // "%d"
 std::string FormatKeyCode(std::uint8_t code);  // "0x%2X" with blanks as "0": 4 gives "0x04"

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -279,6 +280,35 @@ TEST(DfuDownload, EachOutcomeEndsWithItsLogAndUpgradeEnabledAgain) {
       EXPECT_EQ(rig.page.range(ids::kProgressBar).high, row.rangeTop) << row.what;
     }
   }
+}
+
+// Bytes this process has read from files and pipes so far.
+std::uint64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  ADD_FAILURE() << "/proc/self/io gives no rchar";
+  return 0;
+}
+
+// An image larger than the flash is refused from its size alone, with the log that reading it
+// first gave: 2 GiB less one byte would cost seconds and as much memory to read.
+TEST(DfuDownload, AnImageLargerThanTheFlashIsRefusedUnread) {
+  DownloadRig rig(SmallFlash());
+  std::filesystem::resize_file(rig.image.path(), 0x7FFFFFFF);
+  const std::uint64_t before = BytesRead();
+  ::testing::internal::CaptureStdout();
+  rig.upgrade();
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_LT(BytesRead() - before, 1u << 20);
+  EXPECT_EQ(rig.log(), Started() + kClaiming + kIdle + Ready(512, 0x7FFFFFFF) +
+                           "Last page at 0x87fffffe is not writeable\r\n");
+  EXPECT_EQ(rig.page.range(ids::kProgressBar).high, 0xFFFF);
+  EXPECT_EQ(rig.boot.bootloader().flash().writeCount(0x08000000), 0u);
+  EXPECT_TRUE(rig.page.enabled(ids::kUpgradeButton));
 }
 
 // A bootloader that never leaves a state ends the download within a bounded (virtual) time,

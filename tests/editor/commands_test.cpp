@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +87,7 @@ TEST(UpdateCommand, SaysHowTheWriteEndedWhenItEnds) {
     environment.clock = &clock;
     CBrisaDlg dialog(process.context, environment);
     dialog.Create();
+    process.putNumbersInTheEdits();
     board::BoardState& board = process.context.board;
     board.pDevice = board::CreateDevice(ModelId::Osprey, false);
     board.writeOutcome = WriteOutcome::Accepted;  // from an earlier write
@@ -118,6 +121,80 @@ TEST_F(CommandsTest, UpdateWhileDisabledBuildsAndRaisesNothing) {
   EXPECT_EQ(context.board.writeRequest, 0u);
   EXPECT_EQ(clock.sleptMs(), 0u);
   EXPECT_TRUE(prompts.messages().empty());
+}
+
+// A text that gives no number stops Update and Save before anything is built, sent or stored;
+// only the edits whose numbers this board's reports carry count.
+TEST_F(CommandsTest, ATextThatHoldsNoNumberRefusesUpdateAndSave) {
+  const char* const kAxis1Min = "Axis Setup: \"Axis 1 minimum value\" does not hold a number";
+  const struct {
+    const char* what;
+    ModelId model;
+    int page;
+    int id;
+    const char* text;
+    const char* refusal;  // nullptr: Update and Save go ahead
+  } cases[] = {
+      {"range layout, letters", ModelId::Merlin, res::dialog::kAxisSetup, ax::MinEdit(0), "abc",
+       kAxis1Min},
+      {"range layout, empty", ModelId::Osprey, res::dialog::kAxisSetup, ax::MaxEdit(7), "",
+       "Axis Setup: \"Maximum value\" of axis 8 does not hold a number"},
+      {"signed layout, a sign alone", ModelId::Plover, res::dialog::kAxisSetup, ax::MinEdit(4),
+       " -", "Axis Setup: \"Axis 5 minimum value\" does not hold a number"},
+      {"signed layout, an axis the board lacks", ModelId::Plover, res::dialog::kAxisSetup,
+       ax::MinEdit(5), "abc", nullptr},
+      {"Egret's fourth axis", ModelId::Egret, res::dialog::kAxisSetup, ax::MaxEdit(3), "", nullptr},
+      {"digits then letters convert", ModelId::Merlin, res::dialog::kAxisSetup, ax::MinEdit(0),
+       "12abc", nullptr},
+      {"key layout, an axis", ModelId::Keyboard, res::dialog::kAxisSetup, ax::MinEdit(0), "abc",
+       nullptr},
+      {"key layout, a key code", ModelId::Keyboard, res::dialog::kKeyboard, kb::KeyEdit(35), "zz",
+       "Keyboard: the key code of button 36 does not hold a hexadecimal number"},
+      {"Finch's last button", ModelId::Finch, res::dialog::kKeyboard, kb::KeyEdit(31), "",
+       "Keyboard: the key code of button 32 does not hold a hexadecimal number"},
+      {"a button Finch lacks", ModelId::Finch, res::dialog::kKeyboard, kb::KeyEdit(32), "",
+       nullptr},
+      {"axis layout, a key code", ModelId::Merlin, res::dialog::kKeyboard, kb::KeyEdit(0), "zz",
+       nullptr},
+      {"an empty timing", ModelId::Osprey, res::dialog::kAdvanced, adv::kSwitchPressTimeEdit, "",
+       "Advanced: \"Rotary/toggle sw press time (20..)\" does not hold a number"},
+      {"an empty PIN, required", ModelId::Merlin, res::dialog::kAdvanced, adv::kPinEdit, "",
+       "Advanced: \"PIN value (6 digit recommended)\" does not hold a number"},
+  };
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("brisa-refused-" + std::to_string(::getpid()) + ".bin");
+  for (const auto& c : cases) {
+    select(c.model);
+    putNumbersInTheEdits();
+    page(res::dialog::kAdvanced).setChecked(adv::kRequirePinBox, c.id == adv::kPinEdit);
+    page(c.page).setText(c.id, c.text);
+    board::BoardState& board = context.board;
+    board.outReports = {};
+    board.configRecord = {};
+    const std::size_t shown = prompts.messages().size();
+    const std::uint64_t slept = clock.sleptMs();
+    press(ids::kUpdateButton);
+    prompts.answerWithPath(file.string());
+    shell.pressKey('S', res::modifier::kCtrl);
+    if (c.refusal == nullptr) {
+      EXPECT_EQ(prompts.messages().size(), shown) << c.what;
+      EXPECT_EQ(board.writeRequest, 1u) << c.what;
+      EXPECT_TRUE(std::filesystem::exists(file)) << c.what;
+    } else {
+      std::vector<std::string> said = prompts.messages();
+      said.erase(said.begin(), said.begin() + static_cast<std::ptrdiff_t>(shown));
+      EXPECT_EQ(said, std::vector<std::string>(2, c.refusal)) << c.what << ": Update, then Save";
+      EXPECT_EQ(board.writeRequest, 0u) << c.what;
+      EXPECT_EQ(clock.sleptMs(), slept) << c.what << ": Update waited for no write";
+      EXPECT_EQ(board::RecordFromReports(board.outReports),
+                board::RecordFromReports(board::OutgoingReports{}))
+          << c.what;
+      EXPECT_EQ(board.configRecord, board::ConfigRecord{}) << c.what;
+      EXPECT_FALSE(std::filesystem::exists(file)) << c.what;
+    }
+    board.writeRequest = 0;
+    std::filesystem::remove(file);
+  }
 }
 
 // Every control Set defaults may touch, given a value it never writes.

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -73,15 +75,89 @@ TEST_F(ConfigFileStoreTest, MissingFolderCannotBeCreated) {
 }
 
 TEST_F(ConfigFileStoreTest, FailedRenameKeepsOldFileAndLeavesNoTemporary) {
-  // The target is a folder: the new file cannot be moved there.
+  // The target became a folder after the save began: the new file cannot be moved there.
   const fs::path target = dir_ / "taken";
-  fs::create_directory(target);
-  Put(target / "inside", {9});
+  Put(target, {1});
   AtomicFileWriter writer(target);
   ASSERT_TRUE(writer.Open());
+  fs::remove(target);
+  fs::create_directory(target);
+  Put(target / "inside", {9});
   EXPECT_FALSE(writer.Commit(std::vector<std::uint8_t>(82, 1)));
   EXPECT_TRUE(fs::is_directory(target));
   EXPECT_EQ(Contents(target / "inside"), (std::vector<std::uint8_t>{9}));
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(ConfigFileStoreTest, WhatIsNoRegularFileIsRefusedBeforeAnythingIsWritten) {
+  fs::create_directory(dir_ / "folder.bin");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.bin").c_str(), 0600), 0);
+  fs::create_symlink("loop-b.bin", dir_ / "loop-a.bin");
+  fs::create_symlink("loop-a.bin", dir_ / "loop-b.bin");
+  for (const char* name : {"folder.bin", "pipe.bin", "loop-a.bin"}) {
+    AtomicFileWriter writer(dir_ / name);
+    EXPECT_FALSE(writer.Open()) << name;
+  }
+  EXPECT_EQ(EntriesInDir(), 4u);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "loop-a.bin"));
+}
+
+// A save killed before it is done, here between taking the file and writing it, leaves the
+// old file and nothing beside it.
+TEST_F(ConfigFileStoreTest, AKilledSaveLeavesTheOldFileAndNoTemporary) {
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, {5});
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    AtomicFileWriter writer(target);
+    const char opened = writer.Open() ? 'y' : 'n';
+    if (::write(ready[1], &opened, 1) != 1) ::_exit(1);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char opened = 0;
+  const ssize_t got = ::read(ready[0], &opened, 1);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  ::close(ready[0]);
+  ASSERT_EQ(got, 1);
+  EXPECT_EQ(opened, 'y');
+  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{5}));
+  EXPECT_EQ(EntriesInDir(), 1u) << "no temporary file is left behind";
+
+  // Killed in the instant between naming its file and renaming it, the writer leaves the name;
+  // the next save removes it, and no one else's.
+  const fs::path left = dir_ / (".pad.bin." + std::to_string(child) + ".7.tmp");
+  const fs::path live = dir_ / (".pad.bin." + std::to_string(::getpid()) + ".7.tmp");
+  const fs::path other = dir_ / (".pad.bin." + std::to_string(child) + ".notes.tmp");
+  for (const fs::path& p : {left, live, other}) Put(p, {6});
+  AtomicFileWriter writer(target);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{8}));
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_TRUE(fs::exists(live));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(EntriesInDir(), 3u);
+}
+
+// Where the file system has no unnamed files the new contents take a hidden name beside the
+// target, which a finished or abandoned save removes.
+TEST_F(ConfigFileStoreTest, TheHiddenFileOfAFileSystemWithoutUnnamedFilesGoesAway) {
+  const fs::path target = dir_ / "pad.bin";
+  Put(target, std::vector<std::uint8_t>(200, 0xAA));
+  {
+    platform::FileReplacement abandoned(target, false);
+    ASSERT_TRUE(abandoned.begin());
+    EXPECT_EQ(EntriesInDir(), 2u);
+  }
+  EXPECT_EQ(EntriesInDir(), 1u);
+  platform::FileReplacement replacement(target, false);
+  ASSERT_TRUE(replacement.begin());
+  ASSERT_TRUE(replacement.commit(std::vector<std::uint8_t>{3, 4}));
+  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{3, 4}));
   EXPECT_EQ(EntriesInDir(), 1u);
 }
 
@@ -96,16 +172,41 @@ TEST_F(ConfigFileStoreTest, AbandonedSaveLeavesNoTemporary) {
   EXPECT_EQ(EntriesInDir(), 1u);
 }
 
+// A save through a link replaces what it points to and leaves the link, also where nothing is
+// there yet.
 TEST_F(ConfigFileStoreTest, SaveThroughLinkReplacesLinkedFile) {
-  const fs::path real = dir_ / "real.bin";
-  const fs::path link = dir_ / "link.bin";
-  Put(real, {1});
-  fs::create_symlink(real, link);
-  AtomicFileWriter writer(link);
-  ASSERT_TRUE(writer.Open());
-  ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{7, 7}));
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Contents(real), (std::vector<std::uint8_t>{7, 7}));
+  const struct {
+    const char* what;
+    bool realExists;
+    bool absolute;
+    bool chained;  // through a second link
+  } cases[] = {
+      {"absolute link", true, true, false},
+      {"relative link", true, false, false},
+      {"chain of links", true, false, true},
+      {"link to a missing file", false, true, false},
+      {"relative link to a missing file", false, false, true},
+  };
+  for (const auto& c : cases) {
+    const fs::path real = dir_ / "real.bin";
+    const fs::path link = dir_ / "link.bin";
+    const fs::path middle = dir_ / "middle.bin";
+    for (const fs::path& p : {real, link, middle}) fs::remove(p);
+    if (c.realExists) Put(real, {1});
+    const fs::path pointee = c.absolute ? real : fs::path("real.bin");
+    if (c.chained) {
+      fs::create_symlink(pointee, middle);
+      fs::create_symlink("middle.bin", link);
+    } else {
+      fs::create_symlink(pointee, link);
+    }
+    AtomicFileWriter writer(link);
+    ASSERT_TRUE(writer.Open()) << c.what;
+    ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{7, 7})) << c.what;
+    EXPECT_TRUE(fs::is_symlink(link)) << c.what;
+    EXPECT_EQ(Contents(real), (std::vector<std::uint8_t>{7, 7})) << c.what;
+    EXPECT_EQ(EntriesInDir(), c.chained ? 3u : 2u) << c.what;
+  }
 }
 
 TEST_F(ConfigFileStoreTest, SaveKeepsPermissionsOfReplacedFile) {

@@ -72,6 +72,7 @@ class FileCommandsTest : public ::testing::Test, protected HeadlessProcess {
     dialog.Create();
     // A configuration has been shown: the file commands are enabled.
     shell.window(res::dialog::kMain).setEnabled(res::main_dialog::kUpdateButton, true);
+    putNumbersInTheEdits();
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -165,6 +166,16 @@ TEST_F(FileCommandsTest, ASaveThatCannotWriteSaysSoAndChangesNothing) {
   saveAs(dir / "locked.bin");
   EXPECT_EQ(prompts.messages().size(), 2u);
   EXPECT_EQ(Contents(dir / "locked.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+
+  // A folder by the name: refused before the pages are built into the record or the reports.
+  fs::create_directory(dir / "folder.bin");
+  page(res::dialog::kAdvanced).setText(adv::kDebounceEdit, "61");
+  saveAs(dir / "folder.bin");
+  EXPECT_EQ(prompts.messages(), std::vector<std::string>(3, kCannotSave));
+  EXPECT_EQ(context.board.configRecord, before);
+  EXPECT_EQ(board::RecordFromReports(context.board.outReports),
+            board::RecordFromReports(board::OutgoingReports{}));
+  EXPECT_TRUE(fs::is_empty(dir / "folder.bin"));
 }
 
 TEST_F(FileCommandsTest, ASaveDuringAPendingWriteLeavesThatWritesReports) {

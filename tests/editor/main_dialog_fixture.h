@@ -8,6 +8,7 @@
 #include "editor/environment.h"
 #include "editor/thread_launcher.h"
 #include "platform/sim/machine.h"
+#include "resources/resource_ids.h"
 #include "ui/headless_prompts.h"
 #include "ui/headless_shell.h"
 
@@ -36,6 +37,27 @@ struct HeadlessProcess {
     environment.hid = &machine.hid();
     environment.deviceTree = &machine.deviceTree();
     environment.gatt = &machine.gatt();
+  }
+
+  // Every edit the reports take a number from holds one, as once a board's configuration has
+  // been shown; the pages must exist.
+  void putNumbersInTheEdits() {
+    namespace ax = res::axis_setup;
+    namespace adv = res::advanced;
+    ui::HeadlessWindow& axes = shell.window(res::dialog::kAxisSetup);
+    for (int k = 0; k < ax::kAxisCount; ++k) {
+      axes.setText(ax::MinEdit(k), "0");
+      axes.setText(ax::MaxEdit(k), "4095");
+    }
+    ui::HeadlessWindow& advanced = shell.window(res::dialog::kAdvanced);
+    for (int id : {adv::kFilteringEdit, adv::kDebounceEdit, adv::kEncoderPressTimeEdit,
+                   adv::kSwitchPressTimeEdit, adv::kPinEdit}) {
+      advanced.setText(id, "0");
+    }
+    ui::HeadlessWindow& keys = shell.window(res::dialog::kKeyboard);
+    for (int i = 0; i < res::keyboard::kKeyEditCount; ++i) {
+      keys.setText(res::keyboard::KeyEdit(i), "0x04");
+    }
   }
 
   // First, so it outlives the handles the context holds on its devices.

@@ -65,6 +65,15 @@ TEST(QtFileCommands, SaveAndOpenThroughTheRealFileDialogs) {
     shell.window(res::dialog::kMain).setEnabled(res::main_dialog::kUpdateButton, true);
     QtWindow& advanced = shell.window(res::dialog::kAdvanced);
     QtWindow& buttons = shell.window(res::dialog::kButtonSetup);
+    // Every number the Osprey's reports take, as a read would have shown them.
+    QtWindow& axes = shell.window(res::dialog::kAxisSetup);
+    for (int k = 0; k < res::axis_setup::kAxisCount; ++k) {
+      axes.setText(res::axis_setup::MinEdit(k), "0");
+      axes.setText(res::axis_setup::MaxEdit(k), "4095");
+    }
+    for (int id : {adv::kFilteringEdit, adv::kEncoderPressTimeEdit, adv::kSwitchPressTimeEdit}) {
+      advanced.setText(id, "20");
+    }
     advanced.setText(adv::kDebounceEdit, "42");
     buttons.setChecked(bs::ToggleBox(4), true);
 

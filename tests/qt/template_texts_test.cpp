@@ -22,8 +22,22 @@ std::string Where(const QWidget* widget, const QString& text) {
   return widget->window()->windowTitle().toStdString() + ": \"" + text.toStdString() + "\"";
 }
 
+// Pixels at the least between the end of a label's text and the control to its right, so
+// the text does not run into the control's border.
+constexpr int kLabelGap = 4;
+
+// Where a one-line label's text ends, in its parent's coordinates.
+int TextRight(const QLabel* label) {
+  const QRect box = label->contentsRect().translated(label->pos());
+  const int advance = label->fontMetrics().horizontalAdvance(label->text());
+  if (label->alignment() & Qt::AlignRight) return box.right();
+  if (label->alignment() & Qt::AlignHCenter) return box.center().x() + advance / 2;
+  return box.left() + advance - 1;
+}
+
 // Every caption on screen shows whole in the font this machine has: labels, check boxes, group
-// box titles and buttons, on every dialog.
+// box titles and buttons, on every dialog; and a label's text stops short of the control to
+// its right.
 void ExpectNoTextCut(QWidget* dialog) {
   for (QLabel* label : dialog->findChildren<QLabel*>()) {
     if (label->text().isEmpty() || label->textFormat() != Qt::PlainText) continue;
@@ -40,6 +54,14 @@ void ExpectNoTextCut(QWidget* dialog) {
         if (other == label || other->isHidden() || qobject_cast<QGroupBox*>(other)) continue;
         EXPECT_FALSE(label->geometry().intersects(other->geometry()))
             << Where(label, label->text()) << " covers a neighbour";
+        const QRect o = other->geometry();
+        const bool sideBySide = o.top() <= label->geometry().bottom() &&
+                                o.bottom() >= label->geometry().top() &&
+                                o.left() > label->geometry().left();
+        if (sideBySide) {
+          EXPECT_GE(o.left() - TextRight(label) - 1, kLabelGap)
+              << Where(label, label->text()) << " runs up to a neighbour";
+        }
       }
     }
   }

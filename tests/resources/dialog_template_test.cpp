@@ -73,19 +73,20 @@ const Row kRows[] = {
      kMultiline | kReadOnly | kVScroll | kBorder | kTabStop | kAutoHScroll,
      {15, 113, 470, 133}},
     // "Axis Setup": rows of axis 1 and axis 8, then the gains
-    {102, kNoId, K::Label, "Axis 1 minimum value", 0, {21, 14, 68, 8}},
+    // The captions start 4 units further left, to leave room before their edits.
+    {102, kNoId, K::Label, "Axis 1 minimum value", 0, {17, 14, 72, 8}},
     {102, 1027, K::Edit, "", kRightAligned | kBorder | kTabStop, {91, 11, 49, 14}},
     {102, 1019, K::Edit, "", kRightAligned | kBorder | kTabStop, {197, 11, 49, 14}},
     {102, 1002, K::CheckBox, "Inverted", kAutoCheck | kTabStop, {252, 13, 56, 10}},
     {102, 1035, K::Edit, "", kReadOnly | kBorder | kTabStop, {308, 11, 40, 14}},
     {102, 1140, K::ProgressBar, "", kBorder, {352, 11, 134, 14}},
-    {102, kNoId, K::Label, "Axis 8 minimum value", 0, {21, 182, 68, 8}},
+    {102, kNoId, K::Label, "Axis 8 minimum value", 0, {17, 182, 72, 8}},
     {102, 1034, K::Edit, "", kRightAligned | kBorder | kTabStop, {91, 179, 49, 14}},
     {102, 1026, K::Edit, "", kRightAligned | kBorder | kTabStop, {197, 179, 49, 14}},
     {102, 1009, K::CheckBox, "Inverted", kAutoCheck | kTabStop, {252, 181, 56, 10}},
     {102, 1042, K::Edit, "", kReadOnly | kBorder | kTabStop, {308, 179, 40, 14}},
     {102, 1147, K::ProgressBar, "", kBorder, {352, 179, 134, 14}},
-    {102, kNoId, K::Label, "Digital Potentiometer 1 Gain", 0, {21, 212, 90, 8}},
+    {102, kNoId, K::Label, "Digital Potentiometer 1 Gain", 0, {17, 212, 94, 8}},
     {102, 1236, K::Slider, "", kNoTicks | kTabStop, {125, 210, 361, 15}},
     {102, 1237, K::Slider, "", kNoTicks | kTabStop, {125, 232, 361, 15}},
     // "Button Setup": first and last box of each group
