@@ -5,10 +5,6 @@
 namespace brisa::platform {
 namespace {
 
-// libusb takes a time-out of 0 as "wait for ever"; no request of this program may, so such a
-// request gets the longest time-out the DFU requests use.
-constexpr unsigned kLongestTimeoutMs = 5000;
-
 // The seam's opaque types stand for libusb's objects; they are never dereferenced as such.
 libusb_device_handle* native(UsbDeviceHandle* handle) {
   return reinterpret_cast<libusb_device_handle*>(handle);
@@ -140,7 +136,7 @@ int LibusbUsb::controlTransfer(UsbDeviceHandle* handle, std::uint8_t requestType
                                std::uint8_t request, std::uint16_t value, std::uint16_t index,
                                std::uint8_t* data, std::uint16_t length, unsigned timeoutMs) {
   return libusb_control_transfer(native(handle), requestType, request, value, index, data, length,
-                                 timeoutMs != 0 ? timeoutMs : kLongestTimeoutMs);
+                                 timeoutMs != 0 ? timeoutMs : longestTimeoutMs_);
 }
 
 const char* LibusbUsb::errorName(int code) {

@@ -10,7 +10,12 @@ namespace brisa::platform {
 // opaque types; every call is passed through unchanged.
 class LibusbUsb final : public Usb {
  public:
-  LibusbUsb() = default;
+  // libusb takes a time-out of 0 as "wait for ever"; no request of this program may, so such a
+  // request waits this long instead (the longest time-out the DFU requests use).
+  static constexpr unsigned kLongestTimeoutMs = 5000;
+
+  explicit LibusbUsb(unsigned longestTimeoutMs = kLongestTimeoutMs)
+      : longestTimeoutMs_(longestTimeoutMs) {}
   ~LibusbUsb() override;
   LibusbUsb(const LibusbUsb&) = delete;
   LibusbUsb& operator=(const LibusbUsb&) = delete;
@@ -36,6 +41,7 @@ class LibusbUsb final : public Usb {
 
  private:
   libusb_context* context_ = nullptr;
+  const unsigned longestTimeoutMs_;
 };
 
 }  // namespace brisa::platform
