@@ -4,13 +4,11 @@
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <deque>
 #include <vector>
 
@@ -46,14 +44,6 @@ int openNode(const std::string& devnode, int flags) {
 constexpr std::size_t kLongestReport = 16384;
 // A device that sends faster than one drain reads is not read forever.
 constexpr std::size_t kMostReportsPerDrain = 4096;
-// How often a wait on a node that poll() cannot wait on looks for input: the read worker's own
-// period.
-constexpr std::chrono::milliseconds kReadingPeriod{30};
-
-bool isCharacterDevice(int fd) {
-  struct stat status {};
-  return fd >= 0 && ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
-}
 
 }  // namespace
 
@@ -88,11 +78,7 @@ HidOpenResult HidrawHid::openDevice(std::string_view path, HidAccess access) {
 }
 
 HidrawDevice::HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access)
-    : fd_(fd),
-      node_(std::move(node)),
-      collection_(collection),
-      access_(access),
-      pollable_(isCharacterDevice(fd)) {}
+    : fd_(fd), node_(std::move(node)), collection_(collection), access_(access) {}
 
 HidrawDevice::~HidrawDevice() {
   if (fd_ >= 0) ::close(fd_);
@@ -181,11 +167,6 @@ InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
     newest.push_back(std::move(slot));
     if (newest.size() > room) newest.pop_front();
   };
-  {
-    std::lock_guard lock(stashMutex_);
-    for (const auto& stashed : stash_) keep(stashed.data(), stashed.size());
-    stash_.clear();
-  }
   std::array<std::uint8_t, kLongestReport> report;  // every read fills what it returns
   for (std::size_t n = 0; n < kMostReportsPerDrain; ++n) {
     const ssize_t got = ::read(fd_, report.data(), report.size());
@@ -208,10 +189,6 @@ void HidrawDevice::waitForInput(Doorbell& bell) {
     bell.wait();
     return;
   }
-  if (!pollable_) {
-    waitByReading(bell);
-    return;
-  }
   pollfd ready[2] = {{bell.fd(), POLLIN, 0}, {fd_, POLLIN, 0}};
   while (::poll(ready, 2, -1) < 0 && errno == EINTR) {
   }
@@ -220,36 +197,6 @@ void HidrawDevice::waitForInput(Doorbell& bell) {
       (ready[0].revents & POLLIN) == 0) {
     bell.wait();
     return;
-  }
-  bell.clear();
-}
-
-void HidrawDevice::waitByReading(Doorbell& bell) {
-  std::array<std::uint8_t, kLongestReport> report;
-  for (;;) {
-    {
-      std::lock_guard lock(stashMutex_);
-      if (!stash_.empty()) break;
-    }
-    const ssize_t got = ::read(fd_, report.data(), report.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got > 0) {
-      if (!belongsHere(report[0])) continue;
-      std::lock_guard lock(stashMutex_);
-      stash_.emplace_back(report.begin(), report.begin() + got);
-      break;
-    }
-    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-      bell.wait();  // the device has gone
-      return;
-    }
-    pollfd rung{bell.fd(), POLLIN, 0};
-    const int ready = ::poll(&rung, 1, static_cast<int>(kReadingPeriod.count()));
-    if (ready > 0) break;
-    if (ready < 0 && errno != EINTR) {
-      bell.wait();
-      return;
-    }
   }
   bell.clear();
 }

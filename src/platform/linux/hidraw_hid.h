@@ -1,9 +1,7 @@
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "platform/hid_device.h"
 #include "platform/linux/hidraw_catalog.h"
@@ -31,7 +29,8 @@ class HidrawHid final : public Hid {
 };
 
 // One open interface. Input reads drain what the kernel has queued and never wait, so there is
-// never a read to cancel and no thread can be left inside one.
+// never a read to cancel and no thread can be left inside one. A wait for input sleeps in poll()
+// on the node, which a hidraw node reports readable only while a report is queued.
 class HidrawDevice final : public HidDevice {
  public:
   // fd: open node, or -1 for a query handle without access to the node.
@@ -57,19 +56,11 @@ class HidrawDevice final : public HidDevice {
   bool readsInput() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
   bool numbered() const;
   bool belongsHere(std::uint8_t reportId) const;
-  // Until a report of this interface is read into the stash or the bell rings, on a node that
-  // poll() cannot wait on (see pollable_).
-  void waitByReading(Doorbell& bell);
 
   const int fd_;
   const HidrawNode node_;
   const std::size_t collection_;
   const HidAccess access_;
-  // A hidraw node is a character device, which poll() reports ready only with input queued.
-  // Anything else (an emulated node is a plain file) is always "ready", so waiting there reads.
-  const bool pollable_;
-  std::mutex stashMutex_;
-  std::deque<std::vector<std::uint8_t>> stash_;  // reports the wait read, oldest first
 };
 
 }  // namespace brisa::platform

@@ -62,12 +62,16 @@ std::string Testbed::add(const std::string& description) {
   return "/sys" + description.substr(3, description.find('\n') - 3);
 }
 
-void Testbed::touch(const std::string& devnode) {
-  const std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
+std::string Testbed::nodePath(const std::string& devnode) {
+  std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
   gchar* dir = g_path_get_dirname(path.c_str());
   g_mkdir_with_parents(dir, 0755);
   g_free(dir);
-  g_file_set_contents(path.c_str(), "", 0, nullptr);
+  return path;
+}
+
+void Testbed::touch(const std::string& devnode) {
+  g_file_set_contents(nodePath(devnode).c_str(), "", 0, nullptr);
 }
 
 std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, std::uint16_t product,
@@ -106,8 +110,7 @@ std::string Testbed::addHidraw(Device& device, const std::string& hidSyspath, Hi
   device.devnode = format("/dev/hidraw%d", minor);
   // The node and its server are in place before the node's "add" goes out, as udev has
   // made the node before it tells anyone.
-  touch(device.devnode);
-  device.server = std::make_unique<HidrawServer>(std::move(hid));
+  device.server = std::make_unique<HidrawServer>(std::move(hid), nodePath(device.devnode));
   if (!umockdev_testbed_attach_ioctl(testbed_, device.devnode.c_str(), device.server->base(),
                                      nullptr)) {
     throw std::runtime_error("testbed: cannot serve " + device.devnode);

@@ -87,6 +87,8 @@ class Testbed {
                         const std::vector<std::uint8_t>& descriptors, std::string& devnode);
   std::string interface(const std::string& usbSyspath, const std::string& port, int number,
                         const std::string& driver, int cls, int subClass = 0);
+  // The node's file in the testbed's root; its directory is made.
+  std::string nodePath(const std::string& devnode);
   void touch(const std::string& devnode);
 
   UMockdevTestbed* testbed_;
