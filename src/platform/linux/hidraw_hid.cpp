@@ -65,27 +65,39 @@ HidOpenResult HidrawHid::openDevice(std::string_view path, HidAccess access) {
     return {nullptr, error == 0 ? HidOpenError::Refused : openErrorOf(error)};
   }
 
-  const int fd = openNode(match->node.devnode, access == HidAccess::ReadWrite ? O_RDWR : O_RDONLY);
-  if (fd < 0) {
-    const HidOpenError error = openErrorOf(errno);
-    // Querying needs no access to the node: its identity is in sysfs for everyone.
-    if (access != HidAccess::QueryOnly || error != HidOpenError::AccessDenied) {
-      return {nullptr, error};
-    }
+  int fd = -1;
+  if (access == HidAccess::ReadWrite) {
+    fd = openNode(match->node.devnode, O_RDWR);
+    if (fd < 0) return {nullptr, openErrorOf(errno)};
+  } else if (::access(match->node.devnode.c_str(), F_OK) != 0) {
+    return {nullptr, HidOpenError::NotFound};
   }
   return {std::make_unique<HidrawDevice>(fd, std::move(match->node), match->collection, access),
           HidOpenError::None};
 }
 
 HidrawDevice::HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access)
-    : fd_(fd), node_(std::move(node)), collection_(collection), access_(access) {}
+    : node_(std::move(node)),
+      collection_(collection),
+      access_(access),
+      fd_(fd),
+      opened_(access != HidAccess::QueryOnly) {}
 
 HidrawDevice::~HidrawDevice() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+int HidrawDevice::featureFd() {
+  if (!queryOnly()) return fd_;
+  std::lock_guard lock(fdMutex_);
+  // Querying needs no access to the node: without it only the feature reports fail.
+  if (!opened_) fd_ = openNode(node_.devnode, O_RDONLY);
+  opened_ = true;
+  return fd_;
+}
+
 bool HidrawDevice::present() const {
-  if (fd_ >= 0) {
+  if (!queryOnly()) {
     hidraw_devinfo info{};
     return ::ioctl(fd_, HIDIOCGRAWINFO, &info) >= 0;
   }
@@ -93,7 +105,7 @@ bool HidrawDevice::present() const {
 }
 
 std::optional<HidAttributes> HidrawDevice::attributes() {
-  if (fd_ < 0) {
+  if (queryOnly()) {
     if (!present()) return std::nullopt;
     return HidAttributes{node_.vendorId, node_.productId, node_.versionNumber};
   }
@@ -106,7 +118,7 @@ std::optional<HidAttributes> HidrawDevice::attributes() {
 std::optional<HidCaps> HidrawDevice::capabilities() {
   const HidCollectionInfo* info = &node_.collections[collection_].info;
   std::vector<HidCollectionInfo> live;
-  if (fd_ >= 0) {
+  if (!queryOnly()) {
     int size = 0;
     if (::ioctl(fd_, HIDIOCGRDESCSIZE, &size) < 0 || size < 0) return std::nullopt;
     hidraw_report_descriptor descriptor{};
@@ -130,14 +142,16 @@ std::optional<std::string> HidrawDevice::productString() {
 }
 
 bool HidrawDevice::getFeature(std::span<std::uint8_t> buffer) {
-  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
-  return ::ioctl(fd_, HIDIOCGFEATURE(buffer.size()), buffer.data()) >= 0;
+  if (buffer.empty() || buffer.size() > kLongestReport) return false;
+  const int fd = featureFd();
+  return fd >= 0 && ::ioctl(fd, HIDIOCGFEATURE(buffer.size()), buffer.data()) >= 0;
 }
 
 bool HidrawDevice::setFeature(std::span<const std::uint8_t> buffer) {
-  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
+  if (buffer.empty() || buffer.size() > kLongestReport) return false;
+  const int fd = featureFd();
   std::vector<std::uint8_t> copy(buffer.begin(), buffer.end());  // the ioctl takes it writable
-  return ::ioctl(fd_, HIDIOCSFEATURE(copy.size()), copy.data()) >= 0;
+  return fd >= 0 && ::ioctl(fd, HIDIOCSFEATURE(copy.size()), copy.data()) >= 0;
 }
 
 bool HidrawDevice::numbered() const {

@@ -13,8 +13,9 @@ namespace brisa::platform {
 // The Hid seam over hidraw. A read/write open is a real O_RDWR open of the node; a keyboard
 // collection refuses it (the system keeps keyboards for itself, and the tool relies on that to
 // tell a keyboard board), unless this user may not open its node at all: then it is denied, as
-// any board without the udev rule is. A query open reads the node's identity and works without
-// access to the node, as listing must.
+// any board without the udev rule is. A query handle answers the node's identity from sysfs and
+// opens the node only when a feature report goes through it, so listing, which asks every
+// interface for its product string, needs no access to the nodes and wakes none of their devices.
 class HidrawHid final : public Hid {
  public:
   // `catalog`: the device tree's, so that a path it listed opens without another listing.
@@ -33,7 +34,7 @@ class HidrawHid final : public Hid {
 // on the node, which a hidraw node reports readable only while a report is queued.
 class HidrawDevice final : public HidDevice {
  public:
-  // fd: open node, or -1 for a query handle without access to the node.
+  // fd: the node opened for reading and writing; -1 for a query handle.
   HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access);
   ~HidrawDevice() override;
   HidrawDevice(const HidrawDevice&) = delete;
@@ -50,17 +51,21 @@ class HidrawDevice final : public HidDevice {
 
  private:
   bool present() const;
+  bool queryOnly() const { return access_ == HidAccess::QueryOnly; }
   // A query handle carries feature reports too (a keyboard collection is configured that
-  // way); input is read only through a read/write one.
-  bool exchangesFeatures() const { return fd_ >= 0; }
-  bool readsInput() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
+  // way), through the node opened for reading at the first of them; -1 when it does not open.
+  int featureFd();
+  // Input is read only through a read/write handle.
+  bool readsInput() const { return !queryOnly() && fd_ >= 0; }
   bool numbered() const;
   bool belongsHere(std::uint8_t reportId) const;
 
-  const int fd_;
   const HidrawNode node_;
   const std::size_t collection_;
   const HidAccess access_;
+  std::mutex fdMutex_;  // a query handle's node is opened by whichever thread needs it first
+  int fd_;
+  bool opened_;
 };
 
 }  // namespace brisa::platform

@@ -77,7 +77,7 @@ void Testbed::touch(const std::string& devnode) {
 std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, std::uint16_t product,
                                std::uint16_t bcd, const std::optional<std::string>& name,
                                const std::vector<std::uint8_t>& descriptors, std::string& devnode) {
-  const int address = port == "usb1" ? 1 : nextPort_ + 1;
+  const int address = port == "usb1" ? 1 : nextAddress_++;
   devnode = format("/dev/bus/usb/001/%03d", address);
   std::string text = format(
       "P: %s/%s\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: DEVNAME=%s\n"
@@ -119,13 +119,18 @@ std::string Testbed::addHidraw(Device& device, const std::string& hidSyspath, Hi
                     hidSyspath.substr(4).c_str(), minor, device.devnode.c_str(), minor));
 }
 
+int Testbed::portFor(int asked) {
+  if (asked != 0) return asked;
+  return nextPort_++;
+}
+
 DeviceId Testbed::addUsbHid(const UsbHidSpec& spec) {
   Device device;
-  const std::string port = format("1-%d", nextPort_);
+  device.port = portFor(spec.port);
+  const std::string port = format("1-%d", device.port);
   std::string usbNode;
   device.syspaths.push_back(usbDevice(port, spec.hid.vendorId, spec.hid.productId, spec.bcdDevice,
                                       spec.product, {}, usbNode));
-  ++nextPort_;
   device.syspaths.push_back(interface(device.syspaths[0], port, 0, "usbhid", 0x03));
   device.interfaces = 1;
   device.syspaths.push_back(add(
@@ -162,10 +167,10 @@ DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
 
 DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
   Device device;
-  const std::string port = format("1-%d", nextPort_);
+  device.port = portFor(spec.port);
+  const std::string port = format("1-%d", device.port);
   device.syspaths.push_back(usbDevice(port, spec.vendorId, spec.productId, spec.bcdDevice,
                                       spec.product, spec.descriptors, device.devnode));
-  ++nextPort_;
   for (const std::string& driver : spec.interfaceDrivers) {
     device.syspaths.push_back(interface(device.syspaths[0], port, device.interfaces++, driver,
                                         spec.interfaceClass, spec.interfaceSubClass));
