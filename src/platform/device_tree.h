@@ -50,7 +50,8 @@ class Subscription {
 };
 
 // The machine's device tables, as the device list and the battery lookup read them. Each call
-// looks at the machine afresh; nothing is cached.
+// answers as the machine is now: a backend may keep what it read of a device only while the
+// system tells it of every change to that device, and answers nothing for a device that went.
 class DeviceTree {
  public:
   virtual ~DeviceTree() = default;

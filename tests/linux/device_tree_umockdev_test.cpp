@@ -308,21 +308,57 @@ TEST_F(LinuxDeviceTree, ListsBoardsAndBootloadersAndNothingThatLooksLikeThem) {
   }
 }
 
-TEST_F(LinuxDeviceTree, PresentDevicesFollowTheMonitorWithoutAFreshScan) {
-  UdevDeviceTree tree;
+// What the tree read of a device is kept while it stays, and read anew when udev says it
+// changed: a device that leaves and another that comes in its place get their own entries.
+TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshScan) {
+  LinuxMachine machine;
+  DeviceTree& tree = machine.deviceTree();
   EXPECT_TRUE(tree.presentDevices().empty());
+  testbed::DeviceId board = 0;
+  testbed::DeviceId bootloader = 0;
+  constexpr const char* kBootloader = "USB\\VID_0483&PID_DF11&REV_2200 STM32  BOOTLOADER";
+  constexpr const char* kFinch =
+      "HID#VID_1209&PID_000A#1-3:1.0 HID-compliant game controller (USB) (Brisa Finch)";
   const struct {
     const char* what;
     std::function<void()> change;
     std::size_t count;
+    std::vector<std::string> listed;  // each entry's path and text
   } steps[] = {
-      {"a bootloader arrives", [&] { addBootloader(); }, 1},
-      {"a second one", [&] { addBootloader(); }, 2},
-      {"libusb claims the first", [&] { bed.addInterface(0, "usbfs"); }, 2},
-      {"a kernel driver takes the first", [&] { bed.addInterface(0, "usbhid"); }, 1},
-      {"the second leaves", [&] { bed.remove(1); }, 0},
-      {"a board arrives", [&] { addBoard(BoardModel::Finch, "Brisa Finch"); }, 0},
-      {"a bootloader arrives again", [&] { addBootloader(); }, 1},
+      {"a bootloader arrives", [&] { addBootloader(); }, 1, {kBootloader}},
+      {"a second one", [&] { addBootloader(); }, 2, {kBootloader, kBootloader}},
+      {"libusb claims the first",
+       [&] { bed.addInterface(0, "usbfs"); },
+       2,
+       {kBootloader, kBootloader}},
+      {"a kernel driver takes the first", [&] { bed.addInterface(0, "usbhid"); }, 1, {kBootloader}},
+      {"the second leaves", [&] { bed.remove(1); }, 0, {}},
+      {"a board arrives", [&] { board = addBoard(BoardModel::Finch, "Brisa Finch"); }, 0, {kFinch}},
+      {"a bootloader arrives again",
+       [&] { bootloader = addBootloader(); },
+       1,
+       {kFinch, kBootloader}},
+      {"the board leaves and another comes in its place",
+       [&] {
+         bed.remove(board);
+         bed.addUsbHid(
+             {testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey", bed.port(board)});
+       },
+       1,
+       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
+        kBootloader}},
+      {"the bootloader leaves and another comes in its place",
+       [&] {
+         bed.remove(bootloader);
+         testbed::UsbDeviceSpec other;
+         other.bcdDevice = 0x2201;
+         other.product = "DFU in FS Mode";
+         other.port = bed.port(bootloader);
+         bed.addUsbDevice(other);
+       },
+       1,
+       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
+        "USB\\VID_0483&PID_DF11&REV_2201 DFU in FS Mode"}},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
@@ -333,6 +369,11 @@ TEST_F(LinuxDeviceTree, PresentDevicesFollowTheMonitorWithoutAFreshScan) {
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(tree.presentDevices().size(), step.count);
+    std::vector<std::string> listed;
+    for (const board::ListedDevice& item : board::ListDevices(tree, machine.hid())) {
+      listed.push_back(item.entry.path + " " + item.text);
+    }
+    EXPECT_EQ(listed, step.listed);
   }
 }
 

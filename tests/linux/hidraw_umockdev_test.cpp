@@ -205,10 +205,12 @@ TEST_F(LinuxHid, InputReadsTakeWhatIsQueuedNewestLast) {
   device->cancelInput();  // nothing waits, so nothing to end; harmless from any thread
 
   // The read worker sleeps in a wait for input: a report that comes ends it, and so does the
-  // bell; nothing else does.
+  // bell; nothing else does. It sleeps on the node, without reading it meanwhile.
   firmware(osprey).inputQueue().clear();
   Doorbell bell;
+  const unsigned readsBefore = bed.server(osprey).reads();
   EXPECT_FALSE(waitEndsBy(*device, bell, [] {}));
+  EXPECT_EQ(bed.server(osprey).reads(), readsBefore);
   EXPECT_TRUE(waitEndsBy(*device, bell, [&] {
     firmware(osprey).setAxis(0, 321);
     firmware(osprey).queueInputReport();

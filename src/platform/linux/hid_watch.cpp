@@ -58,7 +58,7 @@ struct WatchState {
     const std::string syspath = textOr(udev_device_get_syspath(event));
     if (action == nullptr) return;
     if (std::strcmp(action, "add") == 0) {
-      const auto node = describeHidraw(udev.get(), event, *catalog);
+      const auto node = describeHidraw(udev.get(), syspath, *catalog);
       std::vector<std::string> added = node ? pathsOf(*node) : std::vector<std::string>{};
       paths[syspath] = added;
       report(HidChangeKind::Arrival, added);

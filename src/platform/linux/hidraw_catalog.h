@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/linux/bluez_bus.h"
+#include "platform/linux/device_changes.h"
+#include "platform/linux/device_memo.h"
+#include "platform/linux/hidraw_node.h"
 
 namespace brisa::platform {
 
@@ -26,13 +29,18 @@ struct UhidBluetoothDevice {
 //   first seen: its org.bluez.Device1 with that Address lists HID over GATT in its UUIDs. No
 //   BlueZ, or no answer, makes it not one;
 // - which hidraw node each interface path names, so that a path opens without a listing of
-//   every node.
+//   every node;
+// - each hidraw node's description, while the node stays and udev says nothing of it (see
+//   DeviceMemo).
 // Thread-safe.
 class HidrawCatalog {
  public:
   explicit HidrawCatalog(std::shared_ptr<BluezBus> bluez = std::make_shared<BluezBus>());
 
   const std::shared_ptr<BluezBus>& bluez() const { return bluez_; }
+  const std::shared_ptr<DeviceChanges>& changes() const { return changes_; }
+  // By the node's sysfs path.
+  DeviceMemo<HidrawNode>& descriptions() { return descriptions_; }
 
   // Asks BlueZ once, for all of these that it was not asked about yet.
   void learn(const std::vector<UhidBluetoothDevice>& devices);
@@ -47,6 +55,8 @@ class HidrawCatalog {
 
  private:
   const std::shared_ptr<BluezBus> bluez_;
+  const std::shared_ptr<DeviceChanges> changes_ = std::make_shared<DeviceChanges>();
+  DeviceMemo<HidrawNode> descriptions_{changes_};
   mutable std::mutex mutex_;
   std::map<std::string, bool> lowEnergy_;                      // by HID device syspath
   std::unordered_map<std::string, std::string> hidrawByPath_;  // canonical path -> syspath

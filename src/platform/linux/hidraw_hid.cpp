@@ -4,13 +4,11 @@
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <deque>
 #include <vector>
 
@@ -46,14 +44,6 @@ int openNode(const std::string& devnode, int flags) {
 constexpr std::size_t kLongestReport = 16384;
 // A device that sends faster than one drain reads is not read forever.
 constexpr std::size_t kMostReportsPerDrain = 4096;
-// How often a wait on a node that poll() cannot wait on looks for input: the read worker's own
-// period.
-constexpr std::chrono::milliseconds kReadingPeriod{30};
-
-bool isCharacterDevice(int fd) {
-  struct stat status {};
-  return fd >= 0 && ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode);
-}
 
 }  // namespace
 
@@ -75,31 +65,39 @@ HidOpenResult HidrawHid::openDevice(std::string_view path, HidAccess access) {
     return {nullptr, error == 0 ? HidOpenError::Refused : openErrorOf(error)};
   }
 
-  const int fd = openNode(match->node.devnode, access == HidAccess::ReadWrite ? O_RDWR : O_RDONLY);
-  if (fd < 0) {
-    const HidOpenError error = openErrorOf(errno);
-    // Querying needs no access to the node: its identity is in sysfs for everyone.
-    if (access != HidAccess::QueryOnly || error != HidOpenError::AccessDenied) {
-      return {nullptr, error};
-    }
+  int fd = -1;
+  if (access == HidAccess::ReadWrite) {
+    fd = openNode(match->node.devnode, O_RDWR);
+    if (fd < 0) return {nullptr, openErrorOf(errno)};
+  } else if (::access(match->node.devnode.c_str(), F_OK) != 0) {
+    return {nullptr, HidOpenError::NotFound};
   }
   return {std::make_unique<HidrawDevice>(fd, std::move(match->node), match->collection, access),
           HidOpenError::None};
 }
 
 HidrawDevice::HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access)
-    : fd_(fd),
-      node_(std::move(node)),
+    : node_(std::move(node)),
       collection_(collection),
       access_(access),
-      pollable_(isCharacterDevice(fd)) {}
+      fd_(fd),
+      opened_(access != HidAccess::QueryOnly) {}
 
 HidrawDevice::~HidrawDevice() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+int HidrawDevice::featureFd() {
+  if (!queryOnly()) return fd_;
+  std::lock_guard lock(fdMutex_);
+  // Querying needs no access to the node: without it only the feature reports fail.
+  if (!opened_) fd_ = openNode(node_.devnode, O_RDONLY);
+  opened_ = true;
+  return fd_;
+}
+
 bool HidrawDevice::present() const {
-  if (fd_ >= 0) {
+  if (!queryOnly()) {
     hidraw_devinfo info{};
     return ::ioctl(fd_, HIDIOCGRAWINFO, &info) >= 0;
   }
@@ -107,7 +105,7 @@ bool HidrawDevice::present() const {
 }
 
 std::optional<HidAttributes> HidrawDevice::attributes() {
-  if (fd_ < 0) {
+  if (queryOnly()) {
     if (!present()) return std::nullopt;
     return HidAttributes{node_.vendorId, node_.productId, node_.versionNumber};
   }
@@ -120,7 +118,7 @@ std::optional<HidAttributes> HidrawDevice::attributes() {
 std::optional<HidCaps> HidrawDevice::capabilities() {
   const HidCollectionInfo* info = &node_.collections[collection_].info;
   std::vector<HidCollectionInfo> live;
-  if (fd_ >= 0) {
+  if (!queryOnly()) {
     int size = 0;
     if (::ioctl(fd_, HIDIOCGRDESCSIZE, &size) < 0 || size < 0) return std::nullopt;
     hidraw_report_descriptor descriptor{};
@@ -144,14 +142,16 @@ std::optional<std::string> HidrawDevice::productString() {
 }
 
 bool HidrawDevice::getFeature(std::span<std::uint8_t> buffer) {
-  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
-  return ::ioctl(fd_, HIDIOCGFEATURE(buffer.size()), buffer.data()) >= 0;
+  if (buffer.empty() || buffer.size() > kLongestReport) return false;
+  const int fd = featureFd();
+  return fd >= 0 && ::ioctl(fd, HIDIOCGFEATURE(buffer.size()), buffer.data()) >= 0;
 }
 
 bool HidrawDevice::setFeature(std::span<const std::uint8_t> buffer) {
-  if (!exchangesFeatures() || buffer.empty() || buffer.size() > kLongestReport) return false;
+  if (buffer.empty() || buffer.size() > kLongestReport) return false;
+  const int fd = featureFd();
   std::vector<std::uint8_t> copy(buffer.begin(), buffer.end());  // the ioctl takes it writable
-  return ::ioctl(fd_, HIDIOCSFEATURE(copy.size()), copy.data()) >= 0;
+  return fd >= 0 && ::ioctl(fd, HIDIOCSFEATURE(copy.size()), copy.data()) >= 0;
 }
 
 bool HidrawDevice::numbered() const {
@@ -181,11 +181,6 @@ InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
     newest.push_back(std::move(slot));
     if (newest.size() > room) newest.pop_front();
   };
-  {
-    std::lock_guard lock(stashMutex_);
-    for (const auto& stashed : stash_) keep(stashed.data(), stashed.size());
-    stash_.clear();
-  }
   std::array<std::uint8_t, kLongestReport> report;  // every read fills what it returns
   for (std::size_t n = 0; n < kMostReportsPerDrain; ++n) {
     const ssize_t got = ::read(fd_, report.data(), report.size());
@@ -208,10 +203,6 @@ void HidrawDevice::waitForInput(Doorbell& bell) {
     bell.wait();
     return;
   }
-  if (!pollable_) {
-    waitByReading(bell);
-    return;
-  }
   pollfd ready[2] = {{bell.fd(), POLLIN, 0}, {fd_, POLLIN, 0}};
   while (::poll(ready, 2, -1) < 0 && errno == EINTR) {
   }
@@ -220,36 +211,6 @@ void HidrawDevice::waitForInput(Doorbell& bell) {
       (ready[0].revents & POLLIN) == 0) {
     bell.wait();
     return;
-  }
-  bell.clear();
-}
-
-void HidrawDevice::waitByReading(Doorbell& bell) {
-  std::array<std::uint8_t, kLongestReport> report;
-  for (;;) {
-    {
-      std::lock_guard lock(stashMutex_);
-      if (!stash_.empty()) break;
-    }
-    const ssize_t got = ::read(fd_, report.data(), report.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got > 0) {
-      if (!belongsHere(report[0])) continue;
-      std::lock_guard lock(stashMutex_);
-      stash_.emplace_back(report.begin(), report.begin() + got);
-      break;
-    }
-    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-      bell.wait();  // the device has gone
-      return;
-    }
-    pollfd rung{bell.fd(), POLLIN, 0};
-    const int ready = ::poll(&rung, 1, static_cast<int>(kReadingPeriod.count()));
-    if (ready > 0) break;
-    if (ready < 0 && errno != EINTR) {
-      bell.wait();
-      return;
-    }
   }
   bell.clear();
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "platform/hid_device.h"
 #include "platform/linux/hidraw_catalog.h"
@@ -15,8 +13,9 @@ namespace brisa::platform {
 // The Hid seam over hidraw. A read/write open is a real O_RDWR open of the node; a keyboard
 // collection refuses it (the system keeps keyboards for itself, and the tool relies on that to
 // tell a keyboard board), unless this user may not open its node at all: then it is denied, as
-// any board without the udev rule is. A query open reads the node's identity and works without
-// access to the node, as listing must.
+// any board without the udev rule is. A query handle answers the node's identity from sysfs and
+// opens the node only when a feature report goes through it, so listing, which asks every
+// interface for its product string, needs no access to the nodes and wakes none of their devices.
 class HidrawHid final : public Hid {
  public:
   // `catalog`: the device tree's, so that a path it listed opens without another listing.
@@ -31,10 +30,11 @@ class HidrawHid final : public Hid {
 };
 
 // One open interface. Input reads drain what the kernel has queued and never wait, so there is
-// never a read to cancel and no thread can be left inside one.
+// never a read to cancel and no thread can be left inside one. A wait for input sleeps in poll()
+// on the node, which a hidraw node reports readable only while a report is queued.
 class HidrawDevice final : public HidDevice {
  public:
-  // fd: open node, or -1 for a query handle without access to the node.
+  // fd: the node opened for reading and writing; -1 for a query handle.
   HidrawDevice(int fd, HidrawNode node, std::size_t collection, HidAccess access);
   ~HidrawDevice() override;
   HidrawDevice(const HidrawDevice&) = delete;
@@ -51,25 +51,21 @@ class HidrawDevice final : public HidDevice {
 
  private:
   bool present() const;
+  bool queryOnly() const { return access_ == HidAccess::QueryOnly; }
   // A query handle carries feature reports too (a keyboard collection is configured that
-  // way); input is read only through a read/write one.
-  bool exchangesFeatures() const { return fd_ >= 0; }
-  bool readsInput() const { return fd_ >= 0 && access_ == HidAccess::ReadWrite; }
+  // way), through the node opened for reading at the first of them; -1 when it does not open.
+  int featureFd();
+  // Input is read only through a read/write handle.
+  bool readsInput() const { return !queryOnly() && fd_ >= 0; }
   bool numbered() const;
   bool belongsHere(std::uint8_t reportId) const;
-  // Until a report of this interface is read into the stash or the bell rings, on a node that
-  // poll() cannot wait on (see pollable_).
-  void waitByReading(Doorbell& bell);
 
-  const int fd_;
   const HidrawNode node_;
   const std::size_t collection_;
   const HidAccess access_;
-  // A hidraw node is a character device, which poll() reports ready only with input queued.
-  // Anything else (an emulated node is a plain file) is always "ready", so waiting there reads.
-  const bool pollable_;
-  std::mutex stashMutex_;
-  std::deque<std::vector<std::uint8_t>> stash_;  // reports the wait read, oldest first
+  std::mutex fdMutex_;  // a query handle's node is opened by whichever thread needs it first
+  int fd_;
+  bool opened_;
 };
 
 }  // namespace brisa::platform

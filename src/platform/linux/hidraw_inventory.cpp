@@ -104,8 +104,9 @@ std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog) {
   return uhid && catalog.lowEnergy(*uhid) ? HidBus::BluetoothLowEnergy : HidBus::BluetoothClassic;
 }
 
-std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw,
-                                         HidrawCatalog& catalog) {
+namespace {
+
+std::optional<HidrawNode> readHidraw(udev* context, udev_device* hidraw, HidrawCatalog& catalog) {
   udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw, "hid", nullptr);
   if (hid == nullptr) return std::nullopt;
   const auto id = parseHidId(textOr(udev_device_get_property_value(hid, "HID_ID")));
@@ -136,29 +137,49 @@ std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw,
     parts.collection = i;
     parts.keyboard = collections[i].isKeyboard();
     node.collections.push_back(HidrawCollection{collections[i], hidInterfacePath(parts)});
-    catalog.remember(node.collections.back().path, node.syspath);
+  }
+  return node;
+}
+
+}  // namespace
+
+std::optional<HidrawNode> describeHidraw(udev* context, const std::string& syspath,
+                                         HidrawCatalog& catalog) {
+  using Read = DeviceMemo<HidrawNode>::Read;
+  auto node = catalog.descriptions().get(syspath, [&]() -> std::optional<Read> {
+    const UdevDevicePtr hidraw = deviceAt(context, syspath);
+    auto read = hidraw ? readHidraw(context, hidraw.get(), catalog) : std::nullopt;
+    if (!read) return std::nullopt;
+    return Read{std::move(*read), syspath};
+  });
+  if (node) {
+    for (const HidrawCollection& c : node->collections) catalog.remember(c.path, node->syspath);
   }
   return node;
 }
 
 std::vector<HidrawNode> listHidraw(udev* context, HidrawCatalog& catalog) {
-  const std::vector<UdevDevicePtr> hidraws = devicesOf(context, "hidraw");
+  const std::vector<std::string> syspaths = classMembers("hidraw");
   // BlueZ is asked once for every Bluetooth device it has not been asked about.
   std::vector<UhidBluetoothDevice> bluetooth;
-  std::vector<std::string> hidSyspaths;
-  for (const UdevDevicePtr& hidraw : hidraws) {
-    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw.get(), "hid", nullptr);
+  for (const std::string& syspath : syspaths) {
+    if (catalog.descriptions().holds(syspath)) continue;
+    const UdevDevicePtr hidraw = deviceAt(context, syspath);
+    udev_device* hid =
+        hidraw ? udev_device_get_parent_with_subsystem_devtype(hidraw.get(), "hid", nullptr)
+               : nullptr;
     if (hid == nullptr) continue;
-    hidSyspaths.push_back(textOr(udev_device_get_syspath(hid)));
     if (auto device = uhidBluetoothOf(hid)) bluetooth.push_back(std::move(*device));
   }
   catalog.learn(bluetooth);
 
   std::vector<HidrawNode> nodes;
+  std::vector<std::string> hidSyspaths;
   std::vector<std::pair<std::string, std::string>> paths;
-  for (const UdevDevicePtr& hidraw : hidraws) {
-    auto node = describeHidraw(context, hidraw.get(), catalog);
+  for (const std::string& syspath : syspaths) {
+    auto node = describeHidraw(context, syspath, catalog);
     if (!node) continue;
+    hidSyspaths.push_back(node->hidSyspath);
     for (const HidrawCollection& c : node->collections) paths.emplace_back(c.path, node->syspath);
     nodes.push_back(std::move(*node));
   }
@@ -171,10 +192,8 @@ std::optional<HidrawMatch> findHidraw(udev* context, std::string_view path,
                                       HidrawCatalog& catalog) {
   // The node the path named when last seen, if it still carries that path.
   if (const auto syspath = catalog.hidrawOf(path)) {
-    if (const UdevDevicePtr hidraw = deviceAt(context, *syspath)) {
-      if (auto node = describeHidraw(context, hidraw.get(), catalog)) {
-        if (auto match = matchIn(std::move(*node), path)) return match;
-      }
+    if (auto node = describeHidraw(context, *syspath, catalog)) {
+      if (auto match = matchIn(std::move(*node), path)) return match;
     }
   }
   for (HidrawNode& node : listHidraw(context, catalog)) {

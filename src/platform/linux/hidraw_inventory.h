@@ -12,31 +12,11 @@
 #include <vector>
 
 #include "platform/linux/hid_interface_path.h"
-#include "platform/linux/hid_report_descriptor.h"
 #include "platform/linux/hidraw_catalog.h"
+#include "platform/linux/hidraw_node.h"
 #include "platform/linux/udev_handles.h"
 
 namespace brisa::platform {
-
-struct HidrawCollection {
-  HidCollectionInfo info;
-  std::string path;
-};
-
-struct HidrawNode {
-  std::string syspath;     // the hidraw node's
-  std::string devnode;     // /dev/hidrawN
-  std::string hidSyspath;  // the HID device that owns the node
-  HidBus bus = HidBus::Other;
-  std::uint16_t vendorId = 0;
-  std::uint16_t productId = 0;
-  std::uint16_t versionNumber = 0;
-  std::string uniq;  // the remote address on Bluetooth
-  std::string name;  // the HID device's name
-  std::optional<std::string> productString;
-  // At least one: a node whose descriptor declares no collection still has an interface.
-  std::vector<HidrawCollection> collections;
-};
 
 // A HID device (subsystem "hid") that BlueZ made through uhid; absent for any other.
 std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid);
@@ -45,9 +25,11 @@ std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid);
 // uhid is Bluetooth LE only when the catalog says so.
 std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog);
 
-// Each node described is remembered in the catalog by its interface paths.
-std::optional<HidrawNode> describeHidraw(udev* context, udev_device* hidraw,
+// The node at that sysfs path. Each node described is remembered in the catalog by its
+// interface paths, and is not read again while udev says nothing of it.
+std::optional<HidrawNode> describeHidraw(udev* context, const std::string& syspath,
                                          HidrawCatalog& catalog);
+// The present nodes in the order udev enumerates them.
 std::vector<HidrawNode> listHidraw(udev* context, HidrawCatalog& catalog);
 
 struct HidrawMatch {

@@ -48,21 +48,24 @@ const char* collectionDescription(const HidCollectionInfo& c) {
 }
 
 // The hidraw node below a HID device, described.
-std::optional<HidrawNode> hidrawBelow(udev* context, udev_device* hid, HidrawCatalog& catalog) {
-  for (const UdevDevicePtr& hidraw : devicesOf(context, "hidraw", nullptr, hid)) {
-    if (auto node = describeHidraw(context, hidraw.get(), catalog)) return node;
+std::optional<HidrawNode> hidrawBelow(udev* context, const std::string& hidSyspath,
+                                      HidrawCatalog& catalog) {
+  for (const std::string& syspath : classMembers("hidraw")) {
+    if (!isBelow(syspath, hidSyspath)) continue;
+    if (auto node = describeHidraw(context, syspath, catalog)) return node;
   }
   return std::nullopt;
 }
 
 std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
-                                    const FreeUsbTest& isFree, HidrawCatalog& catalog) {
+                                    HidrawCatalog& catalog) {
   const UdevDevicePtr device = deviceAt(context, syspath);
   if (!device) return std::nullopt;
   udev_device* d = device.get();
   const std::string subsystem = textOr(udev_device_get_subsystem(d));
   const std::string devtype = textOr(udev_device_get_devtype(d));
   NodeFacts facts;
+  facts.syspath = syspath;
   facts.instanceId = textOr(udev_device_get_devpath(d));
   if (udev_device* parent = udev_device_get_parent(d)) {
     facts.parentKey = sysfsKey(textOr(udev_device_get_syspath(parent)));
@@ -72,9 +75,9 @@ std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
   facts.description = propertyOf(d, "ID_MODEL_FROM_DATABASE");
 
   if (subsystem == "usb" && devtype == "usb_device") {
-    const bool free = isFree(syspath);
-    facts.classGuid = free ? kLibusbKClassGuid : kUsbClassGuid;
-    facts.className = free ? "libusbK USB Devices" : "USB";
+    facts.usbDevice = true;
+    facts.classGuid = kUsbClassGuid;
+    facts.className = "USB";
     if (auto product = nonEmpty(attributeOf(d, "product"))) facts.description = product;
     const auto vid = parseHex(textOr(udev_device_get_sysattr_value(d, "idVendor")));
     const auto pid = parseHex(textOr(udev_device_get_sysattr_value(d, "idProduct")));
@@ -110,10 +113,11 @@ std::optional<NodeFacts> collectionFacts(udev* context, const NodeKey& key,
                                          HidrawCatalog& catalog) {
   const UdevDevicePtr hid = deviceAt(context, key.syspath);
   if (!hid) return std::nullopt;
-  const auto node = hidrawBelow(context, hid.get(), catalog);
+  const auto node = hidrawBelow(context, key.syspath, catalog);
   if (!node || key.collection >= node->collections.size()) return std::nullopt;
   const HidCollectionInfo& info = node->collections[key.collection].info;
   NodeFacts facts;
+  facts.syspath = key.syspath;
   facts.parentKey = sysfsKey(key.syspath);
   std::string ids =
       format("HID\\VID_%04X&PID_%04X", unsigned{node->vendorId}, unsigned{node->productId});
@@ -152,6 +156,7 @@ std::optional<NodeFacts> bluetoothFacts(udev* context, const NodeKey& key, Hidra
   }
   if (!hid) return std::nullopt;
   NodeFacts facts;
+  facts.syspath = textOr(udev_device_get_syspath(hid.get()));
   facts.instanceId = "BTHLE\\DEV_" + addressDigits(key.address);
   facts.hardwareIds = std::vector<std::string>{facts.instanceId};
   facts.classGuid = kBluetoothClassGuid;
@@ -174,11 +179,10 @@ NodeFacts gattServiceFacts(const NodeKey& key) {
 
 }  // namespace
 
-std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree,
-                                 HidrawCatalog& catalog) {
+std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, HidrawCatalog& catalog) {
   switch (key.kind) {
     case NodeKind::Sysfs:
-      return sysfsFacts(context, key.syspath, isFree, catalog);
+      return sysfsFacts(context, key.syspath, catalog);
     case NodeKind::Collection:
       return collectionFacts(context, key, catalog);
     case NodeKind::BluetoothDevice:
@@ -187,6 +191,11 @@ std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUs
       return gattServiceFacts(key);
   }
   return std::nullopt;
+}
+
+void standInForLibusbK(NodeFacts& facts) {
+  facts.classGuid = kLibusbKClassGuid;
+  facts.className = "libusbK USB Devices";
 }
 
 }  // namespace brisa::platform

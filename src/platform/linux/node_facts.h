@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +14,8 @@ namespace brisa::platform {
 // What the device tree tells of one node, read from sysfs and udev as it is now, in the terms
 // of the device list's rules: setup class, names, hardware ids, parent.
 struct NodeFacts {
+  // The sysfs device they were read from; empty for a node that its key alone describes.
+  std::string syspath;
   std::optional<std::string> parentKey;  // none at the top of the tree
   std::string instanceId;
   Guid classGuid;
@@ -22,13 +23,15 @@ struct NodeFacts {
   std::optional<std::string> description;
   std::optional<std::string> friendlyName;
   std::optional<std::vector<std::string>> hardwareIds;
+  // A USB device, which stands in the libusbK class while it stands in for a device of that
+  // class (see UsbDeviceTable); that may change while it stays, so it is not among these facts.
+  bool usbDevice = false;
 };
 
-// Whether a USB device stands in the libusbK class (see UsbDeviceTable).
-using FreeUsbTest = std::function<bool(const std::string& syspath)>;
-
 // Absent when the node is not there (any more).
-std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, const FreeUsbTest& isFree,
-                                 HidrawCatalog& catalog);
+std::optional<NodeFacts> factsOf(udev* context, const NodeKey& key, HidrawCatalog& catalog);
+
+// A USB device's facts while it stands in for a device of the libusbK class.
+void standInForLibusbK(NodeFacts& facts);
 
 }  // namespace brisa::platform

@@ -49,9 +49,16 @@ std::optional<NodeFacts> UdevDeviceTree::factsLocked(NodeId node) {
   const auto key = nodes_.keyOf(node);
   const auto parsed = key ? parseNodeKey(*key) : std::nullopt;
   if (!parsed || !udev_) return std::nullopt;
-  return factsOf(
-      udev_.get(), *parsed, [this](const std::string& syspath) { return usb_->holds(syspath); },
-      *catalog_);
+  if (parsed->kind == NodeKind::GattService) return factsOf(udev_.get(), *parsed, *catalog_);
+  using Read = DeviceMemo<NodeFacts>::Read;
+  auto facts = facts_.get(*key, [&]() -> std::optional<Read> {
+    auto read = factsOf(udev_.get(), *parsed, *catalog_);
+    if (!read) return std::nullopt;
+    std::string syspath = read->syspath;
+    return Read{std::move(*read), std::move(syspath)};
+  });
+  if (facts && facts->usbDevice && usb_->holds(facts->syspath)) standInForLibusbK(*facts);
+  return facts;
 }
 
 std::optional<NodeId> UdevDeviceTree::parentOf(NodeId node) {

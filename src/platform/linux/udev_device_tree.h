@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/device_tree.h"
+#include "platform/linux/device_memo.h"
 #include "platform/linux/hidraw_catalog.h"
 #include "platform/linux/node_facts.h"
 #include "platform/linux/node_registry.h"
@@ -48,6 +49,9 @@ class UdevDeviceTree final : public DeviceTree {
   UdevPtr udev_;
   NodeRegistry nodes_;
   std::unique_ptr<UsbDeviceTable> usb_;
+  // A rebuild of the device list asks a handful of questions of every node above every board:
+  // each node is read once while udev says nothing of it.
+  DeviceMemo<NodeFacts> facts_{catalog_->changes()};
 };
 
 }  // namespace brisa::platform

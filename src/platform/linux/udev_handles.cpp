@@ -1,8 +1,10 @@
 #include "platform/linux/udev_handles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 
@@ -29,6 +31,45 @@ std::vector<UdevDevicePtr> devicesOf(udev* context, const char* subsystem, const
   return result;
 }
 
+namespace {
+
+// A link's target as an absolute path: each ".." takes a part off `directory`.
+std::string resolved(std::string directory, std::string_view target) {
+  while (!target.empty()) {
+    const std::size_t slash = target.find('/');
+    const std::string_view part = target.substr(0, slash);
+    target = slash == std::string_view::npos ? std::string_view{} : target.substr(slash + 1);
+    if (part == "..") {
+      directory.erase(directory.rfind('/'));
+    } else if (!part.empty() && part != ".") {
+      directory += "/";
+      directory += part;
+    }
+  }
+  return directory;
+}
+
+}  // namespace
+
+std::vector<std::string> classMembers(const char* name) {
+  std::vector<std::string> members;
+  const std::string directory = std::string("/sys/class/") + name;
+  DIR* listing = ::opendir(directory.c_str());
+  if (listing == nullptr) return members;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (entry->d_name[0] == '.') continue;
+    char target[4096];
+    const std::string link = directory + "/" + entry->d_name;
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) continue;
+    members.push_back(
+        resolved(directory, std::string_view(target, static_cast<std::size_t>(length))));
+  }
+  ::closedir(listing);
+  std::sort(members.begin(), members.end());
+  return members;
+}
+
 std::optional<std::string> propertyOf(udev_device* device, const char* name) {
   const char* value = udev_device_get_property_value(device, name);
   if (value == nullptr) return std::nullopt;
@@ -43,6 +84,11 @@ std::optional<std::string> attributeOf(udev_device* device, const char* name) {
 
 std::string textOr(const char* text, std::string_view fallback) {
   return text != nullptr ? std::string(text) : std::string(fallback);
+}
+
+bool isBelow(std::string_view syspath, std::string_view device) {
+  return syspath.size() > device.size() && syspath.starts_with(device) &&
+         syspath[device.size()] == '/';
 }
 
 std::optional<std::uint32_t> parseHex(std::string_view text) {

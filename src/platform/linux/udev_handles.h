@@ -32,9 +32,15 @@ UdevDevicePtr deviceAt(udev* context, const std::string& syspath);
 std::vector<UdevDevicePtr> devicesOf(udev* context, const char* subsystem,
                                      const char* devtype = nullptr, udev_device* parent = nullptr);
 
+// The sysfs paths of a class's devices, read from /sys/class/<name> without reading any device,
+// in the order udev enumerates them (by path).
+std::vector<std::string> classMembers(const char* name);
+
 std::optional<std::string> propertyOf(udev_device* device, const char* name);
 std::optional<std::string> attributeOf(udev_device* device, const char* name);
 std::string textOr(const char* text, std::string_view fallback = {});
+// Whether a sysfs path is that of a device below `device` (an interface, a node, a child).
+bool isBelow(std::string_view syspath, std::string_view device);
 
 // A hexadecimal number, the whole text (no sign, no blanks, no "0x"); absent otherwise.
 std::optional<std::uint32_t> parseHex(std::string_view text);

@@ -16,6 +16,7 @@ void InputQueue::setReportLength(std::size_t length) {
   std::lock_guard lock(mutex_);
   reportLength_ = length;
   reports_.clear();
+  changedLocked();
 }
 
 void InputQueue::push(std::vector<std::uint8_t> report) {
@@ -29,6 +30,7 @@ void InputQueue::push(std::vector<std::uint8_t> report) {
   }
   if (reports_.size() == capacity_) reports_.pop_front();
   reports_.push_back(std::move(report));
+  changedLocked();
   for (Doorbell* bell : watchers_) bell->ring();
 }
 
@@ -52,6 +54,7 @@ std::size_t InputQueue::takeLocked(std::span<std::uint8_t> out) {
     written += reportLength_;
     reports_.pop_front();
   }
+  if (written > 0) changedLocked();
   return written;
 }
 
@@ -63,6 +66,7 @@ std::size_t InputQueue::size() const {
 void InputQueue::clear() {
   std::lock_guard lock(mutex_);
   reports_.clear();
+  changedLocked();
 }
 
 bool InputQueue::cancelPending(const void* reader, std::thread::id thread) {
@@ -102,6 +106,21 @@ void InputQueue::addWatcher(Doorbell* bell) {
 void InputQueue::removeWatcher(Doorbell* bell) {
   std::lock_guard lock(mutex_);
   std::erase(watchers_, bell);
+}
+
+void InputQueue::observe(const void* owner, Observer observer) {
+  std::lock_guard lock(mutex_);
+  observer(reports_.size());
+  observers_.emplace_back(owner, std::move(observer));
+}
+
+void InputQueue::stopObserving(const void* owner) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(observers_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void InputQueue::changedLocked() const {
+  for (const auto& [owner, observer] : observers_) observer(reports_.size());
 }
 
 }  // namespace brisa::platform::sim

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <thread>
@@ -50,8 +51,16 @@ class InputQueue {
   void addWatcher(Doorbell* bell);
   void removeWatcher(Doorbell* bell);
 
+  // Told how many reports are queued now, and again after every change, under the queue's lock
+  // so in the order of the changes: for a carrier that shows a reader in another process whether
+  // input is queued. It must not call back into the queue.
+  using Observer = std::function<void(std::size_t queued)>;
+  void observe(const void* owner, Observer observer);
+  void stopObserving(const void* owner);
+
  private:
   std::size_t takeLocked(std::span<std::uint8_t> out);
+  void changedLocked() const;
 
   mutable std::mutex mutex_;
   std::size_t reportLength_;
@@ -60,6 +69,7 @@ class InputQueue {
   std::vector<std::pair<const void*, std::thread::id>> pending_;
   std::size_t swallowed_ = 0;
   std::vector<Doorbell*> watchers_;
+  std::vector<std::pair<const void*, Observer>> observers_;
 };
 
 }  // namespace brisa::platform::sim

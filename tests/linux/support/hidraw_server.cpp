@@ -1,11 +1,15 @@
 #include "hidraw_server.h"
 
+#include <fcntl.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 namespace brisa::testbed {
 
@@ -37,15 +41,46 @@ void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, 
 
 }  // namespace
 
-HidrawServer::HidrawServer(HidrawSpec spec)
+HidrawServer::HidrawServer(HidrawSpec spec, const std::string& node)
     : spec_(std::move(spec)), base_(umockdev_ioctl_base_new()) {
+  // Opened for reading and writing, the FIFO never blocks its opener and never fails a write
+  // for want of a reader.
+  if (::mkfifo(node.c_str(), 0666) != 0 ||
+      (fifo_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)) < 0) {
+    g_object_unref(base_);
+    throw std::runtime_error("testbed: cannot make the node " + node);
+  }
   g_signal_connect(base_, "handle-ioctl", G_CALLBACK(&HidrawServer::onIoctl), this);
   g_signal_connect(base_, "handle-read", G_CALLBACK(&HidrawServer::onRead), this);
+  if (spec_.firmware) {
+    spec_.firmware->inputQueue().observe(this, [this](std::size_t queued) { showQueued(queued); });
+  }
 }
 
 HidrawServer::~HidrawServer() {
+  if (spec_.firmware) spec_.firmware->inputQueue().stopObserving(this);
   g_signal_handlers_disconnect_by_data(base_, this);
   g_object_unref(base_);
+  ::close(fifo_);
+}
+
+void HidrawServer::vanish() {
+  std::lock_guard lock(readyMutex_);
+  vanished_ = true;
+  showLocked(0);
+}
+
+void HidrawServer::showQueued(std::size_t queued) {
+  std::lock_guard lock(readyMutex_);
+  showLocked(queued);
+}
+
+void HidrawServer::showLocked(std::size_t queued) {
+  const bool ready = queued > 0 && !vanished_;
+  if (ready == ready_) return;
+  std::uint8_t token = 0;
+  const ssize_t moved = ready ? ::write(fifo_, &token, 1) : ::read(fifo_, &token, 1);
+  if (moved == 1) ready_ = ready;
 }
 
 gboolean HidrawServer::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -140,6 +175,7 @@ void HidrawServer::failLater(UMockdevIoctlClient* client, int error) const {
 }
 
 void HidrawServer::read(UMockdevIoctlClient* client) {
+  ++reads_;
   if (vanished_) return fail(client, EIO);
   if (!spec_.firmware) return fail(client, EAGAIN);
   switch (spec_.firmware->inputReadOutcome()) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,16 +33,24 @@ struct HidrawSpec {
 // HIDIOCGRAWINFO, HIDIOCGRDESCSIZE, HIDIOCGRDESC, HIDIOCGRAWNAME, HIDIOCGFEATURE and
 // HIDIOCSFEATURE, and read() of one queued report at a time (EAGAIN when none is queued).
 // After vanish() every request fails as on a device that was pulled out.
+//
+// The node itself is a FIFO that holds one byte exactly while a report is queued and the device
+// is there, so poll() on it waits for input as on a real hidraw node, in this process or in
+// another. Every read() and ioctl() of it still comes here through umockdev, so nothing but this
+// server ever takes the byte.
 class HidrawServer {
  public:
-  explicit HidrawServer(HidrawSpec spec);
+  // `node`: where the FIFO is made, in the testbed's root.
+  HidrawServer(HidrawSpec spec, const std::string& node);
   ~HidrawServer();
   HidrawServer(const HidrawServer&) = delete;
   HidrawServer& operator=(const HidrawServer&) = delete;
 
   UMockdevIoctlBase* base() const { return base_; }
   const HidrawSpec& spec() const { return spec_; }
-  void vanish() { vanished_ = true; }
+  void vanish();
+  // The read() calls that reached the node so far.
+  unsigned reads() const { return reads_; }
 
  private:
   static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
@@ -50,10 +59,16 @@ class HidrawServer {
   void read(UMockdevIoctlClient* client);
   void feature(UMockdevIoctlClient* client, bool set, std::size_t length);
   void failLater(UMockdevIoctlClient* client, int error) const;
+  void showQueued(std::size_t queued);
+  void showLocked(std::size_t queued);
 
   const HidrawSpec spec_;
   UMockdevIoctlBase* base_;
   std::atomic<bool> vanished_{false};
+  std::atomic<unsigned> reads_{0};
+  std::mutex readyMutex_;
+  int fifo_ = -1;       // the server's own end, for the byte
+  bool ready_ = false;  // the byte is in the FIFO
 };
 
 }  // namespace brisa::testbed

@@ -62,18 +62,22 @@ std::string Testbed::add(const std::string& description) {
   return "/sys" + description.substr(3, description.find('\n') - 3);
 }
 
-void Testbed::touch(const std::string& devnode) {
-  const std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
+std::string Testbed::nodePath(const std::string& devnode) {
+  std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
   gchar* dir = g_path_get_dirname(path.c_str());
   g_mkdir_with_parents(dir, 0755);
   g_free(dir);
-  g_file_set_contents(path.c_str(), "", 0, nullptr);
+  return path;
+}
+
+void Testbed::touch(const std::string& devnode) {
+  g_file_set_contents(nodePath(devnode).c_str(), "", 0, nullptr);
 }
 
 std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, std::uint16_t product,
                                std::uint16_t bcd, const std::optional<std::string>& name,
                                const std::vector<std::uint8_t>& descriptors, std::string& devnode) {
-  const int address = port == "usb1" ? 1 : nextPort_ + 1;
+  const int address = port == "usb1" ? 1 : nextAddress_++;
   devnode = format("/dev/bus/usb/001/%03d", address);
   std::string text = format(
       "P: %s/%s\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: DEVNAME=%s\n"
@@ -106,8 +110,7 @@ std::string Testbed::addHidraw(Device& device, const std::string& hidSyspath, Hi
   device.devnode = format("/dev/hidraw%d", minor);
   // The node and its server are in place before the node's "add" goes out, as udev has
   // made the node before it tells anyone.
-  touch(device.devnode);
-  device.server = std::make_unique<HidrawServer>(std::move(hid));
+  device.server = std::make_unique<HidrawServer>(std::move(hid), nodePath(device.devnode));
   if (!umockdev_testbed_attach_ioctl(testbed_, device.devnode.c_str(), device.server->base(),
                                      nullptr)) {
     throw std::runtime_error("testbed: cannot serve " + device.devnode);
@@ -116,13 +119,18 @@ std::string Testbed::addHidraw(Device& device, const std::string& hidSyspath, Hi
                     hidSyspath.substr(4).c_str(), minor, device.devnode.c_str(), minor));
 }
 
+int Testbed::portFor(int asked) {
+  if (asked != 0) return asked;
+  return nextPort_++;
+}
+
 DeviceId Testbed::addUsbHid(const UsbHidSpec& spec) {
   Device device;
-  const std::string port = format("1-%d", nextPort_);
+  device.port = portFor(spec.port);
+  const std::string port = format("1-%d", device.port);
   std::string usbNode;
   device.syspaths.push_back(usbDevice(port, spec.hid.vendorId, spec.hid.productId, spec.bcdDevice,
                                       spec.product, {}, usbNode));
-  ++nextPort_;
   device.syspaths.push_back(interface(device.syspaths[0], port, 0, "usbhid", 0x03));
   device.interfaces = 1;
   device.syspaths.push_back(add(
@@ -159,10 +167,10 @@ DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
 
 DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
   Device device;
-  const std::string port = format("1-%d", nextPort_);
+  device.port = portFor(spec.port);
+  const std::string port = format("1-%d", device.port);
   device.syspaths.push_back(usbDevice(port, spec.vendorId, spec.productId, spec.bcdDevice,
                                       spec.product, spec.descriptors, device.devnode));
-  ++nextPort_;
   for (const std::string& driver : spec.interfaceDrivers) {
     device.syspaths.push_back(interface(device.syspaths[0], port, device.interfaces++, driver,
                                         spec.interfaceClass, spec.interfaceSubClass));

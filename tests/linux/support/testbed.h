@@ -18,6 +18,7 @@ struct UsbHidSpec {
   HidrawSpec hid;
   std::uint16_t bcdDevice = 0x0100;
   std::optional<std::string> product;  // the USB product string
+  int port = 0;  // the root hub's port it is plugged into; 0: a port never used before
 };
 
 // A Bluetooth LE HID device as BlueZ creates it: a uhid device, its input device, its hidraw.
@@ -40,6 +41,7 @@ struct UsbDeviceSpec {
   // What every interface says it is: DFU (0xFE, 0x01) unless told otherwise.
   std::uint8_t interfaceClass = 0xFE;
   std::uint8_t interfaceSubClass = 0x01;
+  int port = 0;  // as UsbHidSpec's
 };
 
 using DeviceId = std::size_t;
@@ -69,6 +71,8 @@ class Testbed {
   const std::string& devnode(DeviceId device) const { return devices_.at(device).devnode; }
   // The sysfs path of the device's top node (the USB device, or the uhid HID device).
   const std::string& syspath(DeviceId device) const { return devices_.at(device).syspaths.front(); }
+  // The root hub's port of a USB device.
+  int port(DeviceId device) const { return devices_.at(device).port; }
   // Its node (hidraw or USB) refuses every user without the override capabilities.
   void denyAccess(DeviceId device);
 
@@ -78,21 +82,26 @@ class Testbed {
     std::string devnode;
     std::unique_ptr<HidrawServer> server;
     int interfaces = 0;
+    int port = 0;
     bool present = true;
   };
   std::string add(const std::string& description);
   std::string addHidraw(Device& device, const std::string& hidSyspath, HidrawSpec hid);
+  int portFor(int asked);
   std::string usbDevice(const std::string& port, std::uint16_t vendor, std::uint16_t product,
                         std::uint16_t bcd, const std::optional<std::string>& name,
                         const std::vector<std::uint8_t>& descriptors, std::string& devnode);
   std::string interface(const std::string& usbSyspath, const std::string& port, int number,
                         const std::string& driver, int cls, int subClass = 0);
+  // The node's file in the testbed's root; its directory is made.
+  std::string nodePath(const std::string& devnode);
   void touch(const std::string& devnode);
 
   UMockdevTestbed* testbed_;
   bool mock_ = false;
   std::vector<Device> devices_;
   int nextPort_ = 1;
+  int nextAddress_ = 2;  // the root hub has 1; a device plugged in again gets a new one
   int nextHidraw_ = 0;
   int nextHid_ = 1;
   bool uhid_ = false;
