@@ -124,6 +124,10 @@ class CBrisaDlg final : public ui::DialogEvents {
   bool m_dfuSelectionDeferred = false;
   // Entries whose permission problem the user has been told of since last picking them.
   std::set<std::string> m_permissionToldFor;
+  // What the tick last wrote to "Read" and to the upgrade bar, which nothing else writes but a
+  // download: the tick leaves them alone while they show it.
+  std::optional<bool> m_readShown;
+  bool m_barAtZero = false;
 };
 
 // The main dialog's timer.

@@ -20,10 +20,6 @@ void ShowEnabled(ui::Window& w, int id, bool enabled) {
   if (w.enabled(id) != enabled) w.setEnabled(id, enabled);
 }
 
-void ShowPosition(ui::Window& w, int id, int position) {
-  if (w.position(id) != position) w.setPosition(id, position);
-}
-
 }  // namespace
 
 void CBrisaDlg::OnTimer(int /*timerId*/) {
@@ -42,7 +38,10 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
   }
 
   const bool open = board.hDevice != nullptr;
-  ShowEnabled(w, ids::kReadButton, open);
+  if (m_readShown != open) {
+    w.setEnabled(ids::kReadButton, open);
+    m_readShown = open;
+  }
   if (!open) {
     ShowEnabled(w, ids::kUpdateButton, false);
     ShowEnabled(w, ids::kSetDefaultsButton, false);
@@ -62,9 +61,16 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     return;
   }
   const std::uint8_t model = device->GetModelId();
-  // While a bootloader is selected the bar belongs to the download.
-  if (model != ToNumber(ModelId::DFU))
-    ShowPosition(page(kPageAdvanced), res::advanced::kProgressBar, 0);
+  // While a bootloader is selected the bar belongs to the download; a download still running
+  // after another selection moves it too.
+  if (model == ToNumber(ModelId::DFU) ||
+      m_context.dfu.upgradeRequest.load(std::memory_order_acquire) != 0) {
+    m_barAtZero = false;
+  }
+  if (model != ToNumber(ModelId::DFU) && !m_barAtZero) {
+    page(kPageAdvanced).setPosition(res::advanced::kProgressBar, 0);
+    m_barAtZero = true;
+  }
 
   if (ShowsLiveInput(model)) {
     board::InputStateReport input;

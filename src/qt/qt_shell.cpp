@@ -1,7 +1,7 @@
 #include "qt/qt_shell.h"
 
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -29,11 +29,21 @@ QKeySequence ToKeySequence(const res::Accelerator& accelerator) {
 
 // Keeps a focused edit from claiming an accelerator's keys for itself (Qt edits on X11 take
 // Ctrl+U to clear their line): inside the main window the accelerators come first, wherever
-// the focus is.
+// the focus is. It watches each widget of the window as it takes the focus, where the keys
+// arrive, rather than every event of the application (a timer's every 5 ms among them).
 class AcceleratorGuard final : public QObject {
  public:
   AcceleratorGuard(QWidget* mainWindow, std::vector<QKeySequence> keys)
-      : m_mainWindow(mainWindow), m_keys(std::move(keys)) {}
+      : m_mainWindow(mainWindow), m_keys(std::move(keys)) {
+    watch(QApplication::focusWidget());
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { watch(now); });
+  }
+
+  void watch(QWidget* widget) {
+    // Installing again only moves the filter to the front.
+    if (widget != nullptr && widget->window() == m_mainWindow) widget->installEventFilter(this);
+  }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::ShortcutOverride) return false;
@@ -251,7 +261,6 @@ void QtShell::bindAccelerators() {
     keys.push_back(ToKeySequence(accelerator));
   }
   m_acceleratorGuard = std::make_unique<AcceleratorGuard>(main.widget, keys);
-  QCoreApplication::instance()->installEventFilter(m_acceleratorGuard.get());
   for (const res::Accelerator& accelerator : res::GetAcceleratorTable(*m_acceleratorTable)) {
     // Anywhere in the main window, its pages included.
     auto* shortcut = new QShortcut(ToKeySequence(accelerator), main.widget);
