@@ -1,7 +1,7 @@
-// Runs a command on an emulated machine with one board (an Osprey on USB, its sticks off centre
-// and two buttons held) and one board in its DFU bootloader, served through the real kernel
-// interfaces by the simulated devices, until the command ends. For looking at the real window
-// and measuring it without hardware:
+// Runs a command on an emulated machine with one board (an Osprey on USB, left alone: it sends
+// no input report, as a board whose controls nobody touches) and one board in its DFU bootloader,
+// served through the real kernel interfaces by the simulated devices, until the command ends. For
+// looking at the real window and measuring it without hardware:
 //   umockdev-wrapper build/tests/linux_testbed_run [--pid-file FILE] -- build/src/app/brisa
 
 #include <spawn.h>
@@ -35,16 +35,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: run it under umockdev-wrapper\n", argv[0]);
     return 2;
   }
-  const auto board = bed.addUsbHid(
+  bed.addUsbHid(
       {brisa::testbed::boardHid(brisa::platform::sim::BoardModel::Osprey), 0x0100, "Brisa Osprey"});
   bed.addUsbDevice({});
-  brisa::platform::sim::BoardFirmware& osprey = *bed.server(board).spec().firmware;
-  osprey.setAxis(0, 12000);
-  osprey.setAxis(1, -8000);
-  osprey.setButton(0, true);
-  osprey.setButton(5, true);
-  osprey.setHat(2);
-  osprey.queueInputReport();
 
   pid_t child = -1;
   if (posix_spawnp(&child, argv[command], nullptr, nullptr, argv + command, environ) != 0) {
