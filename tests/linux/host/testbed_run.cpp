@@ -13,7 +13,6 @@
 #include <string>
 
 #include "boards.h"
-#include "platform/sim/board_firmware.h"
 #include "testbed.h"
 
 extern char** environ;
