@@ -26,20 +26,12 @@
 #include <string>
 #include <vector>
 
-#include "app/backend.h"
 #include "boards.h"
-#include "editor/app_context.h"
 #include "editor/brisa_app.h"
-#include "editor/environment.h"
-#include "editor/thread_launcher.h"
-#include "editor/worker_procs.h"
-#include "platform/clock.h"
-#include "qt/qt_shell.h"
+#include "real_window.h"
 #include "resources/dialog_template.h"
 #include "resources/menu.h"
 #include "resources/resource_ids.h"
-#include "testbed.h"
-#include "ui/headless_prompts.h"
 
 namespace brisa {
 namespace {
@@ -113,26 +105,15 @@ class StallMeter final : public QObject {
   std::vector<std::pair<std::string, double>> m_steps;
 };
 
-// The application as main() wires it, on the emulated machine, with prompts that only record.
-struct Application {
-  testbed::Testbed bed;
-  std::optional<app::Backend> backend;
-  qt::QtShell shell;
-  ui::HeadlessPrompts prompts;
-  editor::StdThreadLauncher threads;
-  editor::AppContext context;
-  platform::SystemClock clock;
-  editor::Environment environment{shell, prompts, threads, {}};
+// The application as main() wires it, on the emulated machine.
+struct Application : testbed::RealWindow {
   std::optional<editor::CBrisaApp> app;
 
   Application() {
     if (!bed.inMockEnvironment()) Fail("run it under umockdev-wrapper");
   }
-  void wire() {
-    backend = app::Backend::choose(nullptr);
-    environment.clock = &clock;
-    backend->wire(environment);
-    environment.workers = editor::MakeWorkerProcs(context, environment);
+  void start() {
+    wire();
     app.emplace(context, environment);
   }
   QWidget* control(int id) const { return shell.window(res::dialog::kMain).widget(id); }
@@ -220,7 +201,7 @@ int Sequence() {
   slow.failAfterMs = 5000;
   application->bed.addUsbHid({slow, 0x0100, kSlow});
   application->bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
-  application->wire();
+  application->start();
   StallMeter meter;
   std::size_t messagesBefore = 0;
   testbed::DeviceId plugged = 0;
@@ -272,7 +253,7 @@ int Sequence() {
   for (int i = 1; i < boards; ++i) {
     application->bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
   }
-  application->wire();
+  application->start();
   StallMeter meter;
   Application& a = *application;
   std::vector<double> plugs;

@@ -12,20 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/backend.h"
 #include "boards.h"
-#include "editor/app_context.h"
 #include "editor/brisa_dlg.h"
-#include "editor/environment.h"
-#include "editor/thread_launcher.h"
-#include "editor/worker_procs.h"
-#include "platform/clock.h"
 #include "platform/sim/board_firmware.h"
-#include "qt/qt_shell.h"
+#include "real_window.h"
 #include "resources/resource_ids.h"
 #include "support/require_tool.h"
-#include "testbed.h"
-#include "ui/headless_prompts.h"
 
 namespace brisa {
 namespace {
@@ -33,24 +25,12 @@ namespace {
 namespace ids = res::main_dialog;
 using platform::sim::BoardModel;
 
-// The application as main() wires it, minus main()'s prompts (these record). Its workers never
-// end, so it is made once and lives as long as the process.
-struct Application {
-  testbed::Testbed bed;
-  std::optional<app::Backend> backend;
-  qt::QtShell shell;
-  ui::HeadlessPrompts prompts;
-  editor::StdThreadLauncher threads;
-  editor::AppContext context;
-  platform::SystemClock clock;
-  editor::Environment environment{shell, prompts, threads, {}};
+// The application as main() wires it, with the main dialog made as its initialisation does.
+struct Application : testbed::RealWindow {
   std::optional<editor::CBrisaDlg> dialog;
 
   void start() {
-    backend = app::Backend::choose(nullptr);
-    environment.clock = &clock;
-    backend->wire(environment);
-    environment.workers = editor::MakeWorkerProcs(context, environment);
+    wire();
     shell.loadAccelerators(res::kMainAccelerators);
     shell.setMainDialog(res::dialog::kMain);
     dialog.emplace(context, environment);
