@@ -57,7 +57,8 @@ std::optional<FeatureReport> ReadIdentityReport(std::shared_ptr<platform::HidDev
     answer->arrived.notify_all();
   };
   try {
-    std::thread(read, std::move(device)).detach();
+    // A share of its own: a thread that cannot be made has already taken what it was given.
+    std::thread(read, device).detach();
   } catch (const std::system_error&) {
     read(std::move(device));  // no thread to be had: wait for the board after all
   }
