@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "board/board_state.h"
+#include "board/hid_arrival.h"
 #include "dfu/dfu_state.h"
 #include "platform/clock.h"
 #include "platform/hid_device.h"
@@ -18,12 +19,10 @@ std::string IdentityText(std::uint32_t value);
 // The revision in a bootloader's hardware id ("...&REV_2200"), 0 when the id has none.
 std::uint32_t BootloaderRevision(std::string_view path);
 
-// A path from which every "\KBD" was removed: where a keyboard collection opens for queries.
-std::string WithoutKeyboardCollection(std::string path);
-
-// How long selection waits for a board's report 3; a board that has not answered by then is
-// identified from what the settings block held before, as when the read fails.
-inline constexpr std::uint32_t kIdentityWaitMs = 1000;
+// How long selection waits for a HID interface to open and answer. A board whose report 3 has
+// not come by then is identified from what the settings block held before, as when the read
+// fails; one that has not even opened is left unopened.
+inline constexpr std::uint32_t kOpenWaitMs = 1000;
 
 // How the HID interface of a selected entry opened.
 enum class HidOpenKind {
@@ -31,6 +30,7 @@ enum class HidOpenKind {
   QueryOnly,     // a keyboard collection, open for queries
   None,          // a keyboard collection that did not open at all
   AccessDenied,  // a board this user may not open: nothing is open, no model is made
+  TimedOut,      // the interface did not open within kOpenWaitMs: likewise
 };
 
 struct HidOpening {
@@ -39,9 +39,10 @@ struct HidOpening {
   bool writeDropped = false;  // a write meant for the board closed here was dropped
 };
 
-// Replaces the board objects with the HID interface at `path`, under the board lock: the model
-// goes, a pending write is dropped, the previous interface closes, the new one opens and is
-// identified; a read is requested last, once everything is in place.
+// Replaces the board objects with the HID interface at `path`: under the board lock the model
+// goes, a pending write and a pending reboot are dropped and the previous interface is let go
+// of (it closes off this thread); the new one opens and is identified within kOpenWaitMs; a
+// read is requested last, once everything is in place.
 HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string& path,
                         bool bluetoothMark);
 
@@ -51,10 +52,10 @@ struct BootloaderOpening {
   bool probed = false;          // the bootloader opened and its interfaces were probed
 };
 
-// Makes the bootloader the selected device: the model becomes DFU and the HID interface
-// closes. Unless the download owns them (`keepDfuObjects`), the previous bootloader is
-// released and the first bootloader the USB library lists is opened and probed, its requests
-// within the probe's time budget on `clock`.
+// Makes the bootloader the selected device: the model becomes DFU, a pending write and reboot
+// are dropped and the HID interface is let go of. Unless the download owns them (`keepDfuObjects`),
+// the previous bootloader is released and the first bootloader the USB library lists is opened and
+// probed, its requests within the probe's time budget on `clock`.
 BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects,
                                  platform::Clock& clock);
 

@@ -7,6 +7,7 @@
 
 #include "board/config_record.h"
 #include "board/device.h"
+#include "board/handle_closer.h"
 #include "board/input_state.h"
 #include "platform/doorbell.h"
 #include "platform/gatt.h"
@@ -19,17 +20,50 @@ namespace brisa::board {
 enum class WriteOutcome : std::uint32_t {
   None,      // no write has ended since the request was raised
   Accepted,  // the board accepted all four reports
-  Refused,   // at least one report was still refused after its retries
+  Refused,   // a report was still refused after its retries, or the board gave no answer
   Dropped,   // selection closed the board it was meant for: nothing was written
 };
 
 // What the user interface and the board's read and write workers share. Each request flag is
-// 0 or 1, set by one side and cleared by the other.
+// 0 or 1. Who raises, clears and reads what ("window": the user interface thread; selection
+// runs there and works under boardLock):
+//
+//   item                 raised / set by              cleared by                 read by
+//   readRequest          Read, selection once the     read worker, once the      read worker
+//                        board is in place; Update    record holds its answers
+//                        for a read it took back      (left raised if abandoned)
+//   readDone             read worker, with the        tick, once shown; Update   tick
+//                        record, under boardLock      (a read not shown yet)
+//   writeRequest         Update, under boardLock      write worker (outcome      both workers;
+//   window
+//                                                     first); selection          (Exit, Update's
+//                                                     looks)
+//   rebootRequest        Reboot                       write worker once sent;    write worker
+//                                                     selection
+//   writeOutcome         write worker; selection      Update (to None)           window
+//                        (Dropped)
+//   outReports, Version  Update, under boardLock      -                          write worker,
+//   copied
+//                                                                                under boardLock
+//   selection            selection, under boardLock   -                          workers: a pass
+//   taken
+//                                                                                under another
+//                                                                                number is
+//                                                                                abandoned
+//   configReadFromBoard  read worker                  selection                  tick (Update
+//   allowed) inputState,          read worker, under           selection                  tick,
+//   under inputLock
+//     inputReceived      inputLock
+//   hDevice, pDevice,    selection, under boardLock   selection                  workers, copied
+//   under
+//     hidCaps                                                                    boardLock
+//
+// The upgrade request is the download's own (dfu::DfuState::upgradeRequest).
 struct BoardState {
-  std::atomic<std::uint32_t> readRequest{0};    // set by Read and by selection
-  std::atomic<std::uint32_t> readDone{0};       // set by the read worker, taken by the timer
-  std::atomic<std::uint32_t> writeRequest{0};   // set by Update, cleared by the write worker
-  std::atomic<std::uint32_t> rebootRequest{0};  // set by Reboot, cleared by the write worker
+  std::atomic<std::uint32_t> readRequest{0};
+  std::atomic<std::uint32_t> readDone{0};
+  std::atomic<std::uint32_t> writeRequest{0};
+  std::atomic<std::uint32_t> rebootRequest{0};
   std::atomic<WriteOutcome> writeOutcome{WriteOutcome::None};
   // Rung with every flag raised for a worker (and by selection), so an idle worker sleeps
   // until there is work instead of looking every period.
@@ -56,6 +90,8 @@ struct BoardState {
   // Counts selections. A worker whose share was taken under another number abandons its pass,
   // so nothing of it reaches the next board.
   std::atomic<std::uint64_t> selection{0};
+  // Where selection leaves the handles it replaces.
+  HandleCloser closer;
   // 1 once a read of the open board has brought at least one configuration report: until
   // then the record may hold another board's configuration.
   std::atomic<std::uint32_t> configReadFromBoard{0};

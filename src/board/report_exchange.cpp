@@ -91,7 +91,9 @@ void ReadWorker::readConfiguration(const BoardShare& share) {
     if (share.board->getFeature(buffer)) received[i] = buffer;
   }
   std::lock_guard lock(m_state.boardLock);
-  if (!StillSelected(m_state, share)) return;
+  // An Update that came while the answers were on their way may have changed the board: what
+  // was read is older than the pages, and the request waits for the end of the write.
+  if (!mayGoOn(share)) return;
   bool anyRead = false;
   for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
     if (!received[i]) continue;
@@ -106,14 +108,15 @@ void ReadWorker::readConfiguration(const BoardShare& share) {
 
 void ReadWorker::readInput(const BoardShare& share) {
   platform::HidDevice& board = *share.board;
-  const platform::InputRead read = board.readInput(m_inputBuffer);
+  // The board slots its reports at the length they are split at here.
+  const std::size_t length = share.caps.inputReportByteLength;
+  const platform::InputRead read = board.readInput(m_inputBuffer, length);
   if (read.status == platform::InputReadStatus::Pending) {
     // Abandoned now rather than at the next pass: the handle may close before then, and no
     // read may be left waiting on a handle that closes.
     board.cancelInput();
     return;
   }
-  const std::size_t length = share.caps.inputReportByteLength;
   if (read.status != platform::InputReadStatus::Completed || length == 0) return;
   const std::size_t reports = std::min(read.bytes, m_inputBuffer.size()) / length;
   if (reports == 0) return;
@@ -157,8 +160,10 @@ void WriteWorker::pass() {
   }
   if (reboot) {
     if (share.board) share.board->cancelInput();
-    send(share, RebootCommand());
-    m_state.rebootRequest.store(0, std::memory_order_release);
+    // An abandoned reboot was dropped by selection; the flag may be raised for the next board.
+    if (send(share, RebootCommand()) != Sent::Abandoned) {
+      m_state.rebootRequest.store(0, std::memory_order_release);
+    }
   }
   if (write) writeReports(share, reports, version);
   m_clock.sleepMs(kWritePeriodMs);
@@ -183,6 +188,8 @@ void WriteWorker::writeReports(const BoardShare& share, const OutgoingReports& r
     // Selection dropped this write and told the user so.
     if (sent == Sent::Abandoned) return;
     accepted = sent == Sent::Accepted && accepted;
+    // A board that lets a request time out would take as long over every other one.
+    if (sent == Sent::Unanswered) break;
   }
   {
     std::lock_guard lock(m_state.boardLock);
@@ -204,7 +211,10 @@ WriteWorker::Sent WriteWorker::send(const BoardShare& share, const FeatureReport
   for (int attempt = 0;; ++attempt) {
     // No attempt after a selection: the next board must not receive it.
     if (!StillSelected(m_state, share)) return Sent::Abandoned;
+    const std::uint64_t start = m_clock.nowMs();
     if (share.board && share.board->setFeature(buffer)) return Sent::Accepted;
+    // Retries are for a board that refuses; one that gave no answer at all gets no more.
+    if (m_clock.nowMs() - start >= kNoAnswerMs) return Sent::Unanswered;
     if (attempt == kWriteRetries) return Sent::Refused;
     m_clock.sleepMs(kWriteRetryMs);
   }

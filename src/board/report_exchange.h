@@ -16,6 +16,9 @@ inline constexpr std::uint32_t kReadPeriodMs = 30;
 inline constexpr std::uint32_t kWritePeriodMs = 25;
 inline constexpr std::uint32_t kWriteRetryMs = 25;
 inline constexpr int kWriteRetries = 5;  // after the first attempt
+// A request that fails after this long was not answered: the system gave up waiting for the
+// board (after 5 s on USB and on Bluetooth LE), where a board that refuses says so at once.
+inline constexpr std::uint64_t kNoAnswerMs = 1000;
 inline constexpr std::size_t kInputBufferSize = 2200;
 
 // Feature report 3 whose bytes 9 and 10 are 0xDF, 0xFD and every other payload byte 0.
@@ -70,7 +73,7 @@ class WriteWorker {
   void run(const std::atomic<bool>* stop = nullptr);
 
  private:
-  enum class Sent { Accepted, Refused, Abandoned };
+  enum class Sent { Accepted, Refused, Unanswered, Abandoned };
   Sent send(const BoardShare& share, const FeatureReport& report);
   void writeReports(const BoardShare& share, const OutgoingReports& reports, std::uint64_t version);
 

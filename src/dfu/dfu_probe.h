@@ -18,7 +18,7 @@ int UsbGetStringDescriptorAscii(platform::Usb& usb, platform::UsbDeviceHandle* h
 
 // Every request of one probe shares this much time when a clock is given: the selection that
 // probes a bootloader which answers nothing holds the window no longer.
-inline constexpr std::uint32_t kProbeBudgetMs = 2000;
+inline constexpr std::uint32_t kProbeBudgetMs = 1000;
 
 // Walks the configurations of the open bootloader (state.pDfuHandle) and pushes one record per
 // qualifying DFU alternate setting at the head of state.pDfuInterfaces. With a clock, each

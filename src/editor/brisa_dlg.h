@@ -106,6 +106,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   void SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark, bool keepDfuObjects,
                       std::vector<std::string>& messages);
   void ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages);
+  // What the previous board showed: its identity and its live input.
+  void ForgetShownBoard();
 
   AppContext& m_context;
   Environment& m_environment;

@@ -50,9 +50,14 @@ void CBrisaDlg::OnBnClickedUpdate() {
     board.outReports = reports;
     ++board.outReportsVersion;
     board.writeOutcome = board::WriteOutcome::None;
+    // A read that has ended but is not shown yet is older than these pages: it is read again
+    // once the write has ended. (One still on its way stores nothing, seeing the write.)
+    if (board.readDone.exchange(0, std::memory_order_acq_rel) != 0) {
+      board.readRequest.store(1, std::memory_order_release);
+    }
+    board::Raise(board.writeRequest, board.writeWake);
   }
   m_writeOutcomeOwed = false;
-  board::Raise(board.writeRequest, board.writeWake);
   UpdateData(false);
   for (int look = 0; look < kUpdateLooks; ++look) {
     Clock().sleepMs(kUpdateLookMs);

@@ -7,6 +7,7 @@
 #include "board/identification.h"
 #include "editor/board_link_texts.h"
 #include "editor/brisa_dlg.h"
+#include "editor/live_display.h"
 #include "editor/page_controls.h"
 
 namespace brisa::editor {
@@ -38,6 +39,7 @@ void CBrisaDlg::OnCbnSelendokDevice() {
   const board::DeviceEntry entry = m_devices[static_cast<std::size_t>(index)];
   const bool bluetoothMark = board::HasBluetoothMark(w.itemText(ids::kDeviceCombo, index));
   m_batteryLevel = "N/A";
+  ForgetShownBoard();
 
   // The pages hold the previous board's configuration until this one's has been read: nothing
   // may be written from them before then.
@@ -89,7 +91,6 @@ void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMa
   const board::HidOpening opened =
       board::OpenHidBoard(m_context.board, m_environment.hid, entry.path, bluetoothMark);
   if (opened.writeDropped) messages.push_back(kWriteDroppedText);
-  if (opened.kind == board::HidOpenKind::ReadWrite) ShowPicturesNotReceived();
   if (opened.attributes) {
     m_vendorId = board::IdentityText(opened.attributes->vendorId);
     m_productId = board::IdentityText(opened.attributes->productId);
@@ -104,6 +105,18 @@ void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMa
   const bool open =
       opened.kind == board::HidOpenKind::ReadWrite || opened.kind == board::HidOpenKind::QueryOnly;
   advanced.setEnabled(adv::kRebootButton, open);
+}
+
+void CBrisaDlg::ForgetShownBoard() {
+  // Each branch fills what it knows of the new board; the rest stays empty rather than show
+  // another board's.
+  m_vendorId.clear();
+  m_productId.clear();
+  m_firmwareVersion.clear();
+  // The lamps and hats are drawn anew by the page controls of the new model.
+  m_context.buttonState.fill(kButtonStateUnknown);
+  m_context.hatIndex = 0;
+  BlankLiveAxes(page(kPageAxisSetup), m_context.axisShown);
 }
 
 void CBrisaDlg::ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages) {

@@ -39,7 +39,7 @@ enum class InputReadStatus {
 
 struct InputRead {
   InputReadStatus status = InputReadStatus::Failed;
-  std::size_t bytes = 0;  // when completed: whole reports, each inputReportByteLength long
+  std::size_t bytes = 0;  // when completed: whole reports, each of the length asked for
 };
 
 // One open HID interface. Calls on a device that has gone fail; none blocks for input.
@@ -61,7 +61,10 @@ class HidDevice {
   // Starts an input read into `buffer`: it completes at once with as many whole queued reports
   // as fit, or stays pending. A pending read owns the next report that arrives; the caller
   // never sees that report. Starting a read while one is pending cancels the earlier one.
-  virtual InputRead readInput(std::span<std::uint8_t> buffer) = 0;
+  // Each report takes `reportLength` bytes, the interface's input report length as its caller
+  // knows it, so the caller splits them where they lie: a shorter report is padded with zeros,
+  // a longer one is dropped. Fails when `reportLength` is 0.
+  virtual InputRead readInput(std::span<std::uint8_t> buffer, std::size_t reportLength) = 0;
   // Ends the calling thread's pending input read, if any (a completed one is unaffected).
   virtual void cancelInput() = 0;
   // Blocks until an input report is queued here or `bell` rings. An interface that can give

@@ -166,19 +166,23 @@ TEST(ReadWorker, IdlesWhileAWriteIsPendingOrNoBoardIsOpen) {
 
 TEST(WriteWorker, SendsSettingsAxesKeysThenButtonTypesAndRecordsTheOutcome) {
   const struct {
-    unsigned failures;  // of the first report's attempts
+    unsigned failures;       // of the first report's attempts
+    std::uint32_t silentMs;  // above 0: every request fails after this long, unanswered
     std::uint64_t waitedMs;
     WriteOutcome outcome;
     Bytes ids;
   } cases[] = {
-      {0, 0, WriteOutcome::Accepted, {3, 4, 5, 2}},
-      {5, 125, WriteOutcome::Accepted, {3, 4, 5, 2}},
-      {6, 125, WriteOutcome::Refused, {4, 5, 2}},
+      {0, 0, 0, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {5, 0, 125, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {6, 0, 125, WriteOutcome::Refused, {4, 5, 2}},
+      // A board that answers nothing gets one attempt, not 4 x 6 of 5 s each.
+      {0, 5000, 5000, WriteOutcome::Refused, {}},
   };
   for (const auto& c : cases) {
     Bench bench;
     bench.state.outReports.outSettingsReport[1] = 0x5A;
     bench.firmware().failFeatureWrites(c.failures);
+    if (c.silentMs > 0) bench.firmware().delayFeatureRequests(&bench.clock, c.silentMs, true);
     bench.state.writeRequest = 1;
     bench.writer.pass();
     Bytes ids;

@@ -131,6 +131,7 @@ TEST(Selection, TheSameBoardAgainIsOpenedIdentifiedAndReadAnew) {
   EXPECT_EQ(p.context.buttonState[0], 0);
   p.context.board.readRequest = 0;
   p.choose(0);
+  p.context.board.closer.waitUntilIdle();
   EXPECT_EQ(p.machine->openHidHandles(0), 1u);
   EXPECT_EQ(p.machine->firmware(0)->readReportIds(), (std::vector<std::uint8_t>{3, 2, 3, 4, 5, 3}));
   EXPECT_EQ(p.context.board.readRequest, 1u);
@@ -192,14 +193,16 @@ TEST(Selection, WhatDoesNotOpenForReadingAndWritingIsAKeyboardInterface) {
   }
 }
 
-TEST(Selection, AttributesThatDoNotReadLeaveTheTextsAndStillRequestARead) {
+TEST(Selection, AttributesThatDoNotReadLeaveTheTextsEmptyAndStillRequestARead) {
   BoardLinkProcess p{Scenario().usbBoard(BoardModel::Kestrel)};
   p.start();
   p.machine->editHid(0, 0, [](auto& f) { f.attributesFail = true; });
-  p.dialog->m_vendorId = "kept";
   p.context.board.readRequest = 0;
   p.dialog->OnCbnSelendokDevice();
-  EXPECT_EQ(p.text(ids::kVendorIdEdit), "kept");
+  // Empty rather than another board's, or this one's from before.
+  EXPECT_EQ(p.text(ids::kVendorIdEdit), "");
+  EXPECT_EQ(p.text(ids::kProductIdEdit), "");
+  EXPECT_EQ(p.text(ids::kFirmwareVersionEdit), "");
   EXPECT_EQ(p.context.board.readRequest, 1u);
   EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Kestrel));
 }
@@ -259,8 +262,11 @@ TEST(Selection, AWritePendingForTheBoardThatClosesIsDroppedAndSaidSo) {
 TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesTheNext) {
   const struct {
     const char* name;
-    bool write;  // else a read
-  } cases[] = {{"a write in progress", true}, {"a read in progress", false}};
+    bool write;   // else a read
+    bool reboot;  // asked for while the write is in progress
+  } cases[] = {{"a write in progress", true, false},
+               {"a read in progress", false, false},
+               {"a reboot asked for during a write", true, true}};
   for (const auto& c : cases) {
     BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
     p.start();
@@ -278,6 +284,7 @@ TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesThe
       worker = std::thread([&] { board::ReadWorker(p.context.board, slowClock).pass(); });
     }
     slowClock.waitForSleepers(1);  // the worker is inside a 5 s request
+    if (c.reboot) board::Raise(p.context.board.rebootRequest, p.context.board.writeWake);
 
     // Selection goes ahead while the request is in progress: it holds nothing the call holds.
     p.choose(1);
@@ -296,24 +303,55 @@ TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesThe
     EXPECT_EQ(p.prompts.messages(),
               c.write ? std::vector<std::string>{kWriteDroppedText} : std::vector<std::string>{})
         << c.name;
+    // The next board's own passes send it nothing that was asked for the slow one.
+    p.cycle();
+    EXPECT_TRUE(p.machine->firmware(1)->writtenReports().empty()) << c.name;
+    EXPECT_EQ(p.machine->firmware(1)->rebootCount() + slow.rebootCount(), 0u) << c.name;
   }
 }
 
-TEST(Selection, ABoardThatStoppedAnsweringHoldsItsSelectionOnlyBriefly) {
-  BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
-  p.start();
-  platform::sim::VirtualClock silence(platform::sim::VirtualClock::Mode::Stepped);
-  p.machine->firmware(1)->delayFeatureRequests(&silence, 5000, true);
-  const auto start = std::chrono::steady_clock::now();
-  p.choose(1);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(board::kIdentityWaitMs));
-  EXPECT_LT(waited, std::chrono::milliseconds(board::kIdentityWaitMs + 1000));
-  // Identified as when its report 3 does not read: from what the settings block held.
-  EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Osprey));
-  EXPECT_EQ(p.context.board.readRequest, 1u);
-  silence.release();  // the read given up on ends, and lets go of the handle
-  while (p.context.board.hDevice.use_count() > 1) std::this_thread::yield();
+TEST(Selection, ABoardThatStoppedAnsweringHoldsTheWindowOnlyBriefly) {
+  const struct {
+    const char* what;
+    bool writeHangs;  // a write to the silent board hangs when another board is picked
+    int pick;
+    std::chrono::milliseconds least, most;
+  } cases[] = {
+      {"the silent board picked", false, 1, std::chrono::milliseconds(board::kOpenWaitMs),
+       std::chrono::milliseconds(board::kOpenWaitMs + 1000)},
+      {"another board picked while a write to it hangs",
+       true,
+       0,
+       {},
+       std::chrono::milliseconds(500)},
+  };
+  for (const auto& c : cases) {
+    BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
+    p.start();
+    platform::sim::VirtualClock silence(platform::sim::VirtualClock::Mode::Stepped);
+    p.machine->firmware(1)->delayFeatureRequests(&silence, 5000, true);
+    std::thread writer;
+    if (c.writeHangs) {
+      p.choose(1);
+      board::Raise(p.context.board.writeRequest, p.context.board.writeWake);
+      writer = std::thread([&] { board::WriteWorker(p.context.board, silence).pass(); });
+    }
+    const auto start = std::chrono::steady_clock::now();
+    p.choose(c.pick);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, c.least) << c.what;
+    EXPECT_LT(waited, c.most) << c.what;
+    if (c.pick == 1) {
+      // Identified as when its report 3 does not read: from what the settings block held.
+      EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Osprey)) << c.what;
+      EXPECT_EQ(p.context.board.readRequest, 1u) << c.what;
+    }
+    silence.release();  // the requests given up on end, and let go of the handles
+    if (writer.joinable()) writer.join();
+    if (c.pick == 1) p.choose(0);
+    p.context.board.closer.waitUntilIdle();
+    while (p.machine->openHidHandles(1) > 0) std::this_thread::yield();
+  }
 }
 
 TEST(Selection, TheBootloaderObjectsWaitForARunningDownload) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
 #include "board_link_fixture.h"
 #include "editor/live_display.h"
+#include "platform/sim/virtual_clock.h"
 
 namespace brisa::editor {
 namespace {
@@ -204,6 +208,47 @@ TEST(TimerTick, AnotherBoardsButtonsAndAxesAreNeverShownAsTheNewBoards) {
   EXPECT_EQ(p.axes().text(ax::ValueEdit(0)), "0");
 }
 
+TEST(TimerTick, ASelectionLeavesNothingOfThePreviousBoardOnScreen) {
+  const struct {
+    const char* what;
+    int index;
+    const char* vendor;
+    const char* product;
+    const char* firmware;
+  } cases[] = {
+      {"a keyboard board", 1, "0x1209", "0x0007", "0x0100"},
+      {"a board this user may not open", 2, "", "", ""},
+      {"the bootloader", 3, "0x0483", "0xDF11", "0x2200"},
+      {"an entry where nothing opens", 4, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    Started p{
+        Scenario()
+            .usbBoard(BoardModel::Osprey)
+            .keyboardInterface()
+            .bootloader()
+            .usbBoard(BoardModel::Kestrel)
+            .libusbKDevice()
+            .then([](Machine& m) { m.editHid(3, 0, [](auto& f) { f.accessDenied = true; }); })};
+    p.shell.tick();  // the first tick counts the bootloader and lists anew
+    p.firmware().setAxis(0, -1200);
+    p.firmware().setHat(2);
+    p.firmware().queueInputReport();
+    p.cycle();
+    ASSERT_EQ(p.axes().text(ax::ValueEdit(0)), "-1200") << c.what;
+    p.choose(c.index);
+    p.cycle();
+    for (int k = 0; k < ax::kAxisCount; ++k) {
+      EXPECT_EQ(p.axes().text(ax::ValueEdit(k)), "") << c.what << ", axis " << k + 1;
+      EXPECT_EQ(p.axes().position(ax::AxisBar(k)), 0) << c.what << ", axis " << k + 1;
+    }
+    EXPECT_EQ(p.lamps().icon(bt::kHat1Picture), res::icon::HatPicture(0)) << c.what;
+    EXPECT_EQ(p.text(ids::kVendorIdEdit), c.vendor) << c.what;
+    EXPECT_EQ(p.text(ids::kProductIdEdit), c.product) << c.what;
+    EXPECT_EQ(p.text(ids::kFirmwareVersionEdit), c.firmware) << c.what;
+  }
+}
+
 TEST(TimerTick, FillsThePagesOnceAReadArrivesAndOnlyThenAllowsUpdate) {
   Started p{Scenario().usbBoard(BoardModel::Kestrel)};
   p.page(res::dialog::kAdvanced).setText(res::advanced::kDebounceEdit, "stale");
@@ -213,6 +258,48 @@ TEST(TimerTick, FillsThePagesOnceAReadArrivesAndOnlyThenAllowsUpdate) {
   EXPECT_TRUE(p.enabled(ids::kUpdateButton));
   EXPECT_TRUE(p.enabled(ids::kSetDefaultsButton));
   EXPECT_TRUE(p.enabled(ids::kReadButton));
+}
+
+TEST(TimerTick, AReadThatAnUpdateOvertookShowsTheBoardAsWrittenNotAsItWas) {
+  const struct {
+    const char* what;
+    bool answerOnItsWay;  // else the read has ended and the tick has not shown it yet
+  } cases[] = {{"the last answer on its way", true}, {"the read ended, not shown yet", false}};
+  for (const auto& c : cases) {
+    Started p{Scenario().usbBoard(BoardModel::Kestrel)};
+    p.cycle();
+    auto& advanced = p.page(res::dialog::kAdvanced);
+    ASSERT_NE(advanced.text(res::advanced::kDebounceEdit), "9");
+
+    // Read; Update with the last report's answer on its way, or before the tick shows it.
+    platform::sim::VirtualClock slow(platform::sim::VirtualClock::Mode::Stepped);
+    p.firmware().delayFeatureRequests(&slow, 50, false);
+    board::Raise(p.context.board.readRequest, p.context.board.readWake);
+    std::thread reader([&] { board::ReadWorker(p.context.board, slow).pass(); });
+    for (int report = 0; report < 3; ++report) {
+      slow.waitForSleepers(1);
+      slow.advanceMs(50);
+    }
+    slow.waitForSleepers(1);
+    if (!c.answerOnItsWay) {
+      slow.release();
+      reader.join();
+    }
+    advanced.setText(res::advanced::kDebounceEdit, "9");
+    p.dialog->OnBnClickedUpdate();
+    if (c.answerOnItsWay) {
+      slow.release();
+      reader.join();
+    }
+    p.firmware().delayFeatureRequests(nullptr, 0, false);
+    EXPECT_EQ(p.context.board.readDone, 0u) << c.what;
+    EXPECT_EQ(p.context.board.readRequest, 1u) << c.what << ": read again after the write";
+
+    p.cycle();  // the write
+    p.cycle();  // the read after it
+    p.shell.tick();
+    EXPECT_EQ(advanced.text(res::advanced::kDebounceEdit), "9") << c.what;
+  }
 }
 
 TEST(TimerTick, ABoardNotOneOfWhoseReportsWasReadIsNotOfferedForUpdate) {

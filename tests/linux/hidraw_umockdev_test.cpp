@@ -165,39 +165,47 @@ TEST_F(LinuxHid, FeatureReportsReachTheBoard) {
   EXPECT_TRUE(query->getFeature(report));
   EXPECT_TRUE(query->setFeature(axes));
   std::vector<std::uint8_t> buffer(64);
-  EXPECT_EQ(query->readInput(buffer).status, InputReadStatus::Failed);
+  EXPECT_EQ(query->readInput(buffer, 22).status, InputReadStatus::Failed);
 }
 
 TEST_F(LinuxHid, InputReadsTakeWhatIsQueuedNewestLast) {
   const std::size_t length = sim::defaultInputReportLength(BoardModel::Osprey);  // 22
+  // Each report takes the length the caller splits at, which need not be the node's own: one
+  // that does not fit is dropped, never split across two.
   const struct {
     int queued;
     std::size_t buffer;
+    std::size_t slot;  // the length asked for
     InputReadStatus status;
     std::size_t bytes;
     std::int16_t lastAxis;  // axis 1 of the last report in the buffer
   } cases[] = {
-      {0, 2200, InputReadStatus::Pending, 0, 0},
-      {1, 2200, InputReadStatus::Completed, length, 101},
-      {3, 2200, InputReadStatus::Completed, 3 * length, 103},
-      {3, 2 * length + 5, InputReadStatus::Completed, 2 * length, 103},
-      {1, length - 1, InputReadStatus::Failed, 0, 0},
+      {0, 2200, length, InputReadStatus::Pending, 0, 0},
+      {1, 2200, length, InputReadStatus::Completed, length, 101},
+      {3, 2200, length, InputReadStatus::Completed, 3 * length, 103},
+      {3, 2 * length + 5, length, InputReadStatus::Completed, 2 * length, 103},
+      {1, length - 1, length, InputReadStatus::Failed, 0, 0},
+      {2, 2200, length + 3, InputReadStatus::Completed, 2 * (length + 3), 102},
+      {2, 2200, length - 1, InputReadStatus::Pending, 0, 0},
+      {1, 2200, 0, InputReadStatus::Failed, 0, 0},
   };
   const auto device = hid.open(kOsprey, HidAccess::ReadWrite);
   ASSERT_NE(device, nullptr);
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.queued << " queued, room " << c.buffer);
+    SCOPED_TRACE(testing::Message()
+                 << c.queued << " queued, room " << c.buffer << ", slot " << c.slot);
     firmware(osprey).inputQueue().clear();
     for (int i = 1; i <= c.queued; ++i) {
       firmware(osprey).setAxis(0, static_cast<std::int16_t>(100 + i));
       firmware(osprey).queueInputReport();
     }
     std::vector<std::uint8_t> buffer(c.buffer);
-    const InputRead read = device->readInput(buffer);
+    const InputRead read = device->readInput(buffer, c.slot);
     EXPECT_EQ(read.status, c.status);
     EXPECT_EQ(read.bytes, c.bytes);
-    if (read.bytes >= length) {
-      const std::size_t last = read.bytes - length;
+    if (read.bytes >= c.slot && c.slot > 0) {
+      const std::size_t last = read.bytes - c.slot;
+      for (std::size_t pad = length; pad < c.slot; ++pad) EXPECT_EQ(buffer[last + pad], 0);
       EXPECT_EQ(buffer[last], 1);
       EXPECT_EQ(static_cast<std::int16_t>(buffer[last + 1] | buffer[last + 2] << 8), c.lastAxis);
     }
@@ -216,12 +224,12 @@ TEST_F(LinuxHid, InputReadsTakeWhatIsQueuedNewestLast) {
     firmware(osprey).queueInputReport();
   }));
   std::vector<std::uint8_t> buffer(2200);
-  const InputRead read = device->readInput(buffer);
+  const InputRead read = device->readInput(buffer, length);
   EXPECT_EQ(read.status, InputReadStatus::Completed);
   ASSERT_EQ(read.bytes, length);
   EXPECT_EQ(static_cast<std::int16_t>(buffer[1] | buffer[2] << 8), 321);
   EXPECT_TRUE(waitEndsBy(*device, bell, [&] { bell.ring(); }));
-  EXPECT_EQ(device->readInput(buffer).status, InputReadStatus::Pending);
+  EXPECT_EQ(device->readInput(buffer, length).status, InputReadStatus::Pending);
 }
 
 // The read worker drains input while the write worker sends and cancels on the same handle.
@@ -233,7 +241,7 @@ TEST_F(LinuxHid, TwoThreadsShareOneHandle) {
     std::vector<std::uint8_t> buffer(2200);
     for (int i = 0; i < kRounds; ++i) {
       firmware(osprey).queueInputReport();
-      EXPECT_NE(device->readInput(buffer).status, InputReadStatus::Failed);
+      EXPECT_NE(device->readInput(buffer, 22).status, InputReadStatus::Failed);
     }
   });
   std::array<std::uint8_t, 21> report{5, 7};
@@ -261,7 +269,7 @@ TEST_F(LinuxHid, AVanishedDeviceFailsEveryCall) {
     EXPECT_FALSE(each->productString());
     EXPECT_FALSE(each->getFeature(report));
     EXPECT_FALSE(each->setFeature(report));
-    EXPECT_EQ(each->readInput(buffer).status, InputReadStatus::Failed);
+    EXPECT_EQ(each->readInput(buffer, 22).status, InputReadStatus::Failed);
     // Only the bell ends a wait for input that cannot come.
     Doorbell bell;
     EXPECT_FALSE(waitEndsBy(*each, bell, [] {}));

@@ -29,7 +29,7 @@ TEST(Concurrency, WorkersSurviveUnplugsAndReboots) {
       if (!board) continue;
       std::array<std::uint8_t, 21> report{3};
       board->getFeature(report);
-      board->readInput(buffer);
+      board->readInput(buffer, 22);
       board->cancelInput();
       ++reads;
     }

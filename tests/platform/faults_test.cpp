@@ -48,7 +48,7 @@ TEST_F(FaultTest, ABoardVanishingMidReadIsGoneForGood) {
   EXPECT_EQ(changes[0].kind, HidChangeKind::Removal);
   EXPECT_FALSE(board->setFeature(report));
   EXPECT_FALSE(board->attributes());
-  EXPECT_EQ(board->readInput(buffer).status, InputReadStatus::Failed);
+  EXPECT_EQ(board->readInput(buffer, 21).status, InputReadStatus::Failed);
   EXPECT_EQ(machine->hid().open(machine->hidPathsOf(0).at(0), HidAccess::QueryOnly), nullptr);
 }
 
@@ -59,20 +59,20 @@ TEST_F(FaultTest, ABoardVanishingMidWriteOrInputRead) {
   machine->plug(0);
   auto again = machine->hid().open(machine->hidPathsOf(0).at(0), HidAccess::ReadWrite);
   fw->vanishOnNextInputRead();
-  EXPECT_EQ(again->readInput(buffer).status, InputReadStatus::Failed);
+  EXPECT_EQ(again->readInput(buffer, 21).status, InputReadStatus::Failed);
   EXPECT_FALSE(machine->isPlugged(0));
 }
 
 TEST_F(FaultTest, AnInputReadCanStayPendingWithReportsQueued) {
   fw->queueInputReport();
   fw->keepInputReadsPending(true);
-  EXPECT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  EXPECT_EQ(board->readInput(buffer, 21).status, InputReadStatus::Pending);
   board->cancelInput();
   fw->keepInputReadsPending(false);
-  EXPECT_EQ(board->readInput(buffer).bytes, 21u);
+  EXPECT_EQ(board->readInput(buffer, 21).bytes, 21u);
   fw->failInputReads(1);
   fw->queueInputReport();
-  EXPECT_EQ(board->readInput(buffer).status, InputReadStatus::Failed);
+  EXPECT_EQ(board->readInput(buffer, 21).status, InputReadStatus::Failed);
 }
 
 TEST_F(FaultTest, AttributesAndCapabilitiesCanFail) {

@@ -35,7 +35,7 @@ TEST_P(InputLayoutTest, AxesButtonsAndHatLieWhereTheModelPutsThem) {
   auto board = m->hid().open(m->hidPathsOf(0).at(0), HidAccess::ReadWrite);
   ASSERT_EQ(board->capabilities()->inputReportByteLength, c.length);
   std::vector<std::uint8_t> buffer(2200);
-  const InputRead read = board->readInput(buffer);
+  const InputRead read = board->readInput(buffer, c.length);
   ASSERT_EQ(read.status, InputReadStatus::Completed);
   ASSERT_EQ(read.bytes, c.length);
   EXPECT_EQ(buffer[0], 1);
@@ -86,32 +86,32 @@ TEST_F(InputQueueTest, AReadTakesEveryQueuedReportOldestFirst) {
     fw->setHat(hat);
     fw->queueInputReport();
   }
-  const InputRead read = board->readInput(buffer);
+  const InputRead read = board->readInput(buffer, 22);
   ASSERT_EQ(read.status, InputReadStatus::Completed);
   ASSERT_EQ(read.bytes, 66u);
   EXPECT_EQ(buffer[21], 0);
   EXPECT_EQ(buffer[22 + 21], 1);
   EXPECT_EQ(buffer[44 + 21], 2);
-  EXPECT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  EXPECT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
 }
 
 TEST_F(InputQueueTest, AReportArrivingWhilePendingGoesToThatRead) {
-  ASSERT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  ASSERT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
   fw->queueInputReport();
   EXPECT_EQ(fw->inputQueue().swallowedReports(), 1u);
   board->cancelInput();
-  EXPECT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  EXPECT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
 }
 
 TEST_F(InputQueueTest, ACancelledReadLeavesLaterReportsQueued) {
-  ASSERT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  ASSERT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
   board->cancelInput();
   fw->queueInputReport();
-  EXPECT_EQ(board->readInput(buffer).bytes, 22u);
+  EXPECT_EQ(board->readInput(buffer, 22).bytes, 22u);
 }
 
 TEST_F(InputQueueTest, CancellingFromAnotherThreadLeavesTheReadPending) {
-  ASSERT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  ASSERT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
   std::thread([&] { board->cancelInput(); }).join();
   fw->queueInputReport();
   EXPECT_EQ(fw->inputQueue().swallowedReports(), 1u);
@@ -120,11 +120,11 @@ TEST_F(InputQueueTest, CancellingFromAnotherThreadLeavesTheReadPending) {
 TEST_F(InputQueueTest, ClosingAHandleUnderAPendingReadIsRecorded) {
   auto second = machine->hid().open(machine->hidPathsOf(0).at(0), HidAccess::ReadWrite);
   EXPECT_EQ(machine->openHidHandles(0), 2u);
-  ASSERT_EQ(board->readInput(buffer).status, InputReadStatus::Pending);
+  ASSERT_EQ(board->readInput(buffer, 22).status, InputReadStatus::Pending);
   board->cancelInput();
   board.reset();
   EXPECT_EQ(machine->hidHandlesClosedWithPendingRead(0), 0u);
-  ASSERT_EQ(second->readInput(buffer).status, InputReadStatus::Pending);
+  ASSERT_EQ(second->readInput(buffer, 22).status, InputReadStatus::Pending);
   second.reset();
   EXPECT_EQ(machine->hidHandlesClosedWithPendingRead(0), 1u);
   EXPECT_EQ(machine->openHidHandles(0), 0u);
@@ -134,7 +134,7 @@ TEST_F(InputQueueTest, ClosingAHandleUnderAPendingReadIsRecorded) {
 
 TEST_F(InputQueueTest, OddReportsAreDeliveredAtTheInterfaceLength) {
   fw->queueRawInputReport({2, 0xAA});
-  ASSERT_EQ(board->readInput(buffer).bytes, 22u);
+  ASSERT_EQ(board->readInput(buffer, 22).bytes, 22u);
   EXPECT_EQ(buffer[0], 2);
   EXPECT_EQ(buffer[1], 0xAA);
   EXPECT_EQ(buffer[2], 0);
@@ -146,19 +146,19 @@ TEST_F(InputQueueTest, AnInputLengthOfTenCutsTheReport) {
   fw->queueInputReport();
   auto again = machine->hid().open(machine->hidPathsOf(0).at(0), HidAccess::ReadWrite);
   ASSERT_EQ(again->capabilities()->inputReportByteLength, 10);
-  ASSERT_EQ(again->readInput(buffer).bytes, 10u);
+  ASSERT_EQ(again->readInput(buffer, 10).bytes, 10u);
   EXPECT_EQ(buffer[9], 0x02);  // axis 5's low byte is the last one that fits
 }
 
 TEST_F(InputQueueTest, TheQueueKeepsOnlyTheNewestReports) {
   for (int i = 0; i < 40; ++i) fw->queueInputReport();
-  EXPECT_EQ(board->readInput(buffer).bytes, InputQueue::kDefaultCapacity * 22);
+  EXPECT_EQ(board->readInput(buffer, 22).bytes, InputQueue::kDefaultCapacity * 22);
 }
 
 TEST_F(InputQueueTest, ABufferShorterThanOneReportFails) {
   fw->queueInputReport();
   std::vector<std::uint8_t> small(10);
-  EXPECT_EQ(board->readInput(small).status, InputReadStatus::Failed);
+  EXPECT_EQ(board->readInput(small, 22).status, InputReadStatus::Failed);
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST(Opening, KeyboardCollectionOpensForQueriesOnly) {
   EXPECT_TRUE(query->getFeature(report));
   EXPECT_TRUE(query->setFeature(report));
   std::array<std::uint8_t, 64> input{};
-  EXPECT_EQ(query->readInput(input).status, InputReadStatus::Failed);
+  EXPECT_EQ(query->readInput(input, 21).status, InputReadStatus::Failed);
 }
 
 TEST(Opening, AKeyboardPathThatOpensOnlyWithoutKbd) {

@@ -166,18 +166,19 @@ bool HidrawDevice::belongsHere(std::uint8_t reportId) const {
   return std::find(ids.begin(), ids.end(), reportId) != ids.end();
 }
 
-InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer) {
-  const std::size_t length = node_.collections[collection_].info.inputReportBytes;
+InputRead HidrawDevice::readInput(std::span<std::uint8_t> buffer, std::size_t length) {
   if (!readsInput() || length == 0 || buffer.size() < length) return InputRead{};
   const std::size_t room = buffer.size() / length;
   std::deque<std::vector<std::uint8_t>> newest;
   const auto keep = [&](const std::uint8_t* report, std::size_t bytes) {
     if (!belongsHere(report[0])) return;
-    // Every report fills one slot of the interface's input length, cut or padded; an
-    // unnumbered report gets the zero id byte that its length counts.
-    std::vector<std::uint8_t> slot(length, 0);
+    // Every report fills one slot of the length asked for, padded; an unnumbered report gets
+    // the zero id byte that its length counts. One that does not fit is not the report the
+    // caller knows, and a part of it would be read as another.
     const std::size_t skip = numbered() ? 0 : 1;
-    std::copy_n(report, std::min(bytes, length - skip), slot.begin() + skip);
+    if (bytes + skip > length) return;
+    std::vector<std::uint8_t> slot(length, 0);
+    std::copy_n(report, bytes, slot.begin() + skip);
     newest.push_back(std::move(slot));
     if (newest.size() > room) newest.pop_front();
   };

@@ -45,7 +45,7 @@ class HidrawDevice final : public HidDevice {
   std::optional<std::string> productString() override;
   bool getFeature(std::span<std::uint8_t> buffer) override;
   bool setFeature(std::span<const std::uint8_t> buffer) override;
-  InputRead readInput(std::span<std::uint8_t> buffer) override;
+  InputRead readInput(std::span<std::uint8_t> buffer, std::size_t reportLength) override;
   void cancelInput() override {}
   void waitForInput(Doorbell& bell) override;
 

@@ -80,6 +80,10 @@ void BoardFirmware::delayFeatureRequests(platform::Clock* clock, std::uint32_t m
   failAfterDelay_ = fail;
 }
 
+void BoardFirmware::waitForRequestInProgress() {
+  std::lock_guard wait(requestInProgress_);
+}
+
 bool BoardFirmware::waitOutDelay() {
   platform::Clock* clock = nullptr;
   std::uint32_t ms = 0;
@@ -96,6 +100,7 @@ bool BoardFirmware::waitOutDelay() {
 }
 
 BoardFirmware::Outcome BoardFirmware::getFeature(std::span<std::uint8_t> buffer) {
+  std::lock_guard inProgress(requestInProgress_);
   const bool failAfterDelay = waitOutDelay();
   std::lock_guard lock(mutex_);
   if (buffer.empty()) return Outcome::Failed;
@@ -119,6 +124,7 @@ BoardFirmware::Outcome BoardFirmware::getFeature(std::span<std::uint8_t> buffer)
 }
 
 BoardFirmware::Outcome BoardFirmware::setFeature(std::span<const std::uint8_t> buffer) {
+  std::lock_guard inProgress(requestInProgress_);
   const bool failAfterDelay = waitOutDelay();
   std::lock_guard lock(mutex_);
   if (failAfterDelay) return Outcome::Failed;

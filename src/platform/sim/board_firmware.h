@@ -45,6 +45,10 @@ class BoardFirmware {
   // buffer[0] names the report; on Done the whole buffer holds the report (id, payload, zeros).
   Outcome getFeature(std::span<std::uint8_t> buffer);
   Outcome setFeature(std::span<const std::uint8_t> buffer);
+  // Waits until no feature request is in progress. The host's HID layer passes one request at a
+  // time to a device and lets no handle of it open or close meanwhile: on a board that stopped
+  // answering, that is the whole wait of the request.
+  void waitForRequestInProgress();
   // Consulted by the carrier at each input read.
   enum class InputOutcome { Normal, StayPending, Failed, Vanished };
   InputOutcome inputReadOutcome();
@@ -89,6 +93,7 @@ class BoardFirmware {
 
   const BoardModel model_;
   mutable std::mutex mutex_;
+  std::mutex requestInProgress_;  // held for the whole of a feature request, its delay included
   std::array<Payload, 4> stored_{};
   std::array<std::int16_t, 8> axes_{};
   std::uint64_t buttons_ = 0;

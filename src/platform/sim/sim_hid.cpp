@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 #include "platform/property_limits.h"
 #include "platform/sim/seams.h"
@@ -22,6 +23,7 @@ HidOpenResult SimHid::openDevice(std::string_view path, HidAccess access) {
   const std::uint64_t generation = m_.devices_[owner].generation;
   std::shared_ptr<BoardFirmware> firmware = f.firmware;
   lock.unlock();  // the handle counts itself in
+  if (firmware) firmware->waitForRequestInProgress();
   return {
       std::make_unique<SimHidDevice>(m_, *found, owner, generation, access, std::move(firmware)),
       HidOpenError::None};
@@ -46,6 +48,7 @@ SimHidDevice::SimHidDevice(Machine& machine, std::size_t hid, DeviceId owner,
 }
 
 SimHidDevice::~SimHidDevice() {
+  if (firmware_) firmware_->waitForRequestInProgress();
   const std::size_t pending = firmware_ ? firmware_->inputQueue().cancelAllOf(this) : 0;
   std::lock_guard lock(m_.mutex_);
   Machine::DeviceRec& device = m_.devices_[owner_];
@@ -129,7 +132,7 @@ bool SimHidDevice::setFeature(std::span<const std::uint8_t> buffer) {
   return false;
 }
 
-InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer) {
+InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer, std::size_t reportLength) {
   // Input reports need read access; a query handle gets none.
   if (access_ != HidAccess::ReadWrite || !canExchangeFeatures()) {
     return InputRead{InputReadStatus::Failed, 0};
@@ -148,11 +151,21 @@ InputRead SimHidDevice::readInput(std::span<std::uint8_t> buffer) {
     case BoardFirmware::InputOutcome::Normal:
       break;
   }
-  if (buffer.size() < queue.reportLength()) return InputRead{};
+  if (reportLength == 0 || buffer.size() < reportLength) return InputRead{};
   firmware_->streamIfAsked();
-  const std::size_t bytes = queue.takeOrArm(buffer, this, self);
-  if (bytes > 0) return InputRead{InputReadStatus::Completed, bytes};
-  return InputRead{InputReadStatus::Pending, 0};
+  // The device's reports, each its own length long, laid out at the length asked for.
+  const std::size_t own = queue.reportLength();
+  std::vector<std::uint8_t> taken(buffer.size() / reportLength * own);
+  const std::size_t bytes = queue.takeOrArm(taken, this, self);
+  // Reports longer than the caller knows them are dropped whole.
+  if (bytes == 0 || own > reportLength) return InputRead{InputReadStatus::Pending, 0};
+  const std::size_t reports = bytes / own;
+  std::fill_n(buffer.begin(), reports * reportLength, 0);
+  for (std::size_t i = 0; i < reports; ++i) {
+    std::copy_n(taken.begin() + static_cast<std::ptrdiff_t>(i * own), own,
+                buffer.begin() + static_cast<std::ptrdiff_t>(i * reportLength));
+  }
+  return InputRead{InputReadStatus::Completed, reports * reportLength};
 }
 
 void SimHidDevice::cancelInput() {
