@@ -73,6 +73,10 @@ bool DfuDownload::load() {
     case ImageLoad::kTooLarge:
       AppendUpgradeLog(Printf("File \"%s\" is too large to download\r\n", imagePath_.c_str()));
       return false;
+    case ImageLoad::kEmpty:
+      // Nothing to write: the bootloader is not even claimed.
+      AppendUpgradeLog(Printf("File \"%s\" is empty\r\n", imagePath_.c_str()));
+      return false;
     case ImageLoad::kCannotLoad:
       break;
   }
@@ -181,7 +185,9 @@ bool DfuDownload::setTransferSize() {
   }
   AppendUpgradeLog(Printf("Device returned transfer size %i\r\n", wTransferSize));
   const std::uint32_t top = 2u * static_cast<std::uint32_t>(size_) / wTransferSize;
-  page_.setRange(ids::kProgressBar, 0, static_cast<int>(top & 0xFFFF));
+  // A bar whose two ends meet shows an endless busy animation: an image under half a transfer
+  // size, or one whose count wraps to 0 in 16 bits, still gets one step.
+  page_.setRange(ids::kProgressBar, 0, std::max(static_cast<int>(top & 0xFFFF), 1));
   page_.setPosition(ids::kProgressBar, 0);
   transferSize_ = wTransferSize;
   if (wTransferSize < record.maxPacketSize0) {

@@ -21,6 +21,7 @@ ImageLoad FirmwareImageFile::open(const std::string& path) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) return ImageLoad::kCannotLoad;
+  if (size == 0) return ImageLoad::kEmpty;
   if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max())) {
     return ImageLoad::kTooLarge;
   }

@@ -10,6 +10,7 @@ namespace brisa::dfu {
 enum class ImageLoad {
   kLoaded,
   kCannotLoad,  // no such file, not a regular file, or it cannot be opened
+  kEmpty,       // no byte to write
   kTooLarge,    // more bytes than a signed 32-bit count holds
 };
 

@@ -55,6 +55,9 @@ class CBrisaDlg final : public ui::DialogEvents {
   // The four outgoing reports built from the pages for the selected board's model; the
   // caller decides when they replace the ones the write worker sends.
   board::OutgoingReports CollectConfigReports() const;
+  // When an edit that the reports take as a number holds none: says which, shows it with the
+  // focus, and answers true.
+  bool RefuseUnconvertedText();
   // Called on every timer tick: once a write that Update stopped waiting for has ended, tells
   // the user how it ended.
   void ReportOwedWriteOutcome();

@@ -29,6 +29,16 @@ board::OutgoingReports CBrisaDlg::CollectConfigReports() const {
   return editor::CollectConfigReports(Pages(), m_context.board.pDevice.get());
 }
 
+bool CBrisaDlg::RefuseUnconvertedText() {
+  const auto refusal = FindUnconvertedText(Pages(), m_context.board.pDevice.get());
+  if (!refusal) return false;
+  m_environment.prompts.messageBox(refusal->message);
+  // The user mends the field the message names: it may sit on a page not shown.
+  m_tabCtrl.ShowPageOf(refusal->pageDialogId);
+  m_environment.shell.dialog(refusal->pageDialogId).setFocus(refusal->controlId);
+  return true;
+}
+
 platform::Clock& CBrisaDlg::Clock() const {
   return ClockOf(m_environment);
 }
@@ -36,10 +46,7 @@ platform::Clock& CBrisaDlg::Clock() const {
 void CBrisaDlg::OnBnClickedUpdate() {
   // Ctrl+U reaches here whatever the button's state.
   if (!window().enabled(ids::kUpdateButton)) return;
-  if (const auto refusal = UnconvertedTextMessage(Pages(), m_context.board.pDevice.get())) {
-    m_environment.prompts.messageBox(*refusal);
-    return;
-  }
+  if (RefuseUnconvertedText()) return;
   UpdateData(true);
   board::BoardState& board = m_context.board;
   const board::OutgoingReports reports = CollectConfigReports();

@@ -74,10 +74,7 @@ void CBrisaDlg::OnFileSaveAs() {
 }
 
 void CBrisaDlg::OnFileSave() {
-  if (const auto refusal = UnconvertedTextMessage(Pages(), m_context.board.pDevice.get())) {
-    m_environment.prompts.messageBox(*refusal);
-    return;
-  }
+  if (RefuseUnconvertedText()) return;
   const std::string& path = m_context.strConfigFilePath;
   // The new contents replace the file only once complete: a failed save leaves the old file
   // as it was. Whether the file can be written at all is known before anything is built.

@@ -122,22 +122,26 @@ std::pair<FeatureReport, FeatureReport> BuildAxisKeyReports(const ConfigPages& p
   return {a, b};
 }
 
-std::optional<std::string> UnconvertedTextMessage(const ConfigPages& pages,
-                                                  const board::Device* device) {
-  const auto noNumber = [](const char* page, const std::string& field) {
-    return std::string(page) + ": " + field + " does not hold a number";
+std::optional<UnconvertedText> FindUnconvertedText(const ConfigPages& pages,
+                                                   const board::Device* device) {
+  const auto noNumber = [](const ui::Window& page, int id, const char* pageName,
+                           const std::string& field) {
+    return UnconvertedText{std::string(pageName) + ": " + field + " does not hold a number",
+                           page.dialogId(), id};
   };
   const auto quoted = [](const std::string& label) { return "\"" + label + "\""; };
   const ReportLayout layout = BuildLayoutOf(device);
   if (layout != ReportLayout::Key) {
+    const ui::Window& page = pages.axisSetup;
     const int axes = std::min<int>(device->GetAxisCount(), kMaxAxes);
     for (int k = 0; k < axes; ++k) {
       const std::string n = std::to_string(k + 1);
-      if (!HoldsDecimal(pages.axisSetup.text(ax::MinEdit(k)))) {
-        return noNumber("Axis Setup", quoted("Axis " + n + " minimum value"));
+      if (!HoldsDecimal(page.text(ax::MinEdit(k)))) {
+        return noNumber(page, ax::MinEdit(k), "Axis Setup", quoted("Axis " + n + " minimum value"));
       }
-      if (!HoldsDecimal(pages.axisSetup.text(ax::MaxEdit(k)))) {
-        return noNumber("Axis Setup", quoted("Maximum value") + " of axis " + n);
+      if (!HoldsDecimal(page.text(ax::MaxEdit(k)))) {
+        return noNumber(page, ax::MaxEdit(k), "Axis Setup",
+                        quoted("Maximum value") + " of axis " + n);
       }
     }
   }
@@ -151,19 +155,23 @@ std::optional<std::string> UnconvertedTextMessage(const ConfigPages& pages,
       {adv::kSwitchPressTimeEdit, "Rotary/toggle sw press time (20..)"},
   };
   for (const auto& t : timings) {
-    if (!HoldsDecimal(pages.advanced.text(t.id))) return noNumber("Advanced", quoted(t.label));
+    if (!HoldsDecimal(pages.advanced.text(t.id))) {
+      return noNumber(pages.advanced, t.id, "Advanced", quoted(t.label));
+    }
   }
   if (pages.advanced.checked(adv::kRequirePinBox) &&
       !HoldsDecimal(pages.advanced.text(adv::kPinEdit))) {
-    return noNumber("Advanced", quoted("PIN value (6 digit recommended)"));
+    return noNumber(pages.advanced, adv::kPinEdit, "Advanced",
+                    quoted("PIN value (6 digit recommended)"));
   }
   if (layout == ReportLayout::Key) {
     const int buttons =
         device != nullptr ? std::min<int>(device->GetButtonCount(), kMaxButtons) : kMaxButtons;
     for (int i = 0; i < buttons; ++i) {
       if (!HoldsHex(pages.keyboard.text(kb::KeyEdit(i)))) {
-        return "Keyboard: the key code of button " + std::to_string(i + 1) +
-               " does not hold a hexadecimal number";
+        return UnconvertedText{"Keyboard: the key code of button " + std::to_string(i + 1) +
+                                   " does not hold a hexadecimal number",
+                               pages.keyboard.dialogId(), kb::KeyEdit(i)};
       }
     }
   }

@@ -14,15 +14,21 @@ namespace brisa::editor {
 // CBrisaDlg::CollectConfigReports, which stores the result in its outgoing report buffers.
 board::OutgoingReports CollectConfigReports(const ConfigPages& pages, const board::Device* device);
 
-// Update and Save refuse rather than send or store a number nobody typed: the message naming
-// the first edit, in page order, whose text the reports for this board take as a number but
-// which holds none (an empty edit holds none). Nothing when every such text converts. Checked
-// are the timings, the PIN while "Require PIN" is checked, and the minimum and maximum of the
-// board's own axes (range and signed layouts) or the key codes of its own buttons (key layout):
-// the rows the board lacks are disabled, and a signed-layout board's never hold a number of
-// its own.
-std::optional<std::string> UnconvertedTextMessage(const ConfigPages& pages,
-                                                  const board::Device* device);
+// An edit whose text gives no number: the message that names it, and where it is.
+struct UnconvertedText {
+  std::string message;
+  int pageDialogId = 0;
+  int controlId = 0;
+};
+
+// Update and Save refuse rather than send or store a number nobody typed: the first edit, in
+// page order, whose text the reports for this board take as a number but which holds none (an
+// empty edit holds none). Nothing when every such text converts. Checked are the timings, the
+// PIN while "Require PIN" is checked, and the minimum and maximum of the board's own axes
+// (range and signed layouts) or the key codes of its own buttons (key layout): the rows the
+// board lacks are disabled, and a signed-layout board's never hold a number of its own.
+std::optional<UnconvertedText> FindUnconvertedText(const ConfigPages& pages,
+                                                   const board::Device* device);
 
 // The steps of the above, in the order it runs them.
 board::FeatureReport BuildButtonTypeReport(const ConfigPages& pages, const board::Device* device);

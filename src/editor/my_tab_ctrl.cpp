@@ -25,10 +25,23 @@ void CMyTabCtrl::OnLButtonDown() {
   const int focused = m_shell.focusedTabItem(m_dialogId, m_controlId);
   // The tab already shown, or a click beside the tabs.
   if (focused == m_currentPage || focused < 0 || focused >= m_pageCount) return;
-  m_shell.showDialog(page(m_currentPage).templateId(), false);
-  m_currentPage = focused;
-  m_shell.showDialog(page(m_currentPage).templateId(), true);
+  SwitchTo(focused);
   m_shell.focusDialog(page(m_currentPage).templateId());
+}
+
+void CMyTabCtrl::ShowPageOf(int pageDialogId) {
+  for (int i = 0; i < m_pageCount; ++i) {
+    if (page(i).templateId() != pageDialogId) continue;
+    m_shell.selectTabItem(m_dialogId, m_controlId, i);
+    if (i != m_currentPage) SwitchTo(i);
+    return;
+  }
+}
+
+void CMyTabCtrl::SwitchTo(int index) {
+  m_shell.showDialog(page(m_currentPage).templateId(), false);
+  m_currentPage = index;
+  m_shell.showDialog(page(m_currentPage).templateId(), true);
 }
 
 }  // namespace brisa::editor

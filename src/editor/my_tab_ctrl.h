@@ -19,7 +19,7 @@ inline constexpr int kPageKeyboard = 4;
 inline constexpr int kPageCount = 5;
 
 // The main dialog's tab control: owns the five pages and shows exactly one of them; the page
-// shown changes only when the user clicks another tab.
+// shown changes when the user clicks another tab, and to show a field the user must mend.
 class CMyTabCtrl {
  public:
   // Creates the page objects (no windows yet).
@@ -30,6 +30,8 @@ class CMyTabCtrl {
   void Init();
   // A left click on the tab control, after the control has made the clicked tab the focused one.
   void OnLButtonDown();
+  // Selects the tab of the page built from this template and shows that page.
+  void ShowPageOf(int pageDialogId);
 
   CTabPage& page(int index) const { return *m_pages.at(static_cast<std::size_t>(index)); }
   int currentPage() const { return m_currentPage; }
@@ -39,6 +41,8 @@ class CMyTabCtrl {
   int m_pageCount = kPageCount;
 
  private:
+  void SwitchTo(int index);
+
   ui::Shell& m_shell;
   const int m_dialogId;
   const int m_controlId;

@@ -291,6 +291,10 @@ int QtShell::focusedTabItem(int dialogId, int controlId) const {
   return find(dialogId).window->tabControl(controlId)->bar()->currentIndex();
 }
 
+void QtShell::selectTabItem(int dialogId, int controlId, int index) {
+  find(dialogId).window->tabControl(controlId)->bar()->setCurrentIndex(index);
+}
+
 bool QtShell::menuItemEnabled(int dialogId, int commandId) const {
   const Dialog& dialog = find(dialogId);
   const auto it = dialog.menuItems.find(commandId);

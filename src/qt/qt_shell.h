@@ -40,6 +40,7 @@ class QtShell final : public ui::Shell {
   void insertTabItem(int dialogId, int controlId, int index, const std::string& text) override;
   std::vector<std::string> tabItems(int dialogId, int controlId) const override;
   int focusedTabItem(int dialogId, int controlId) const override;
+  void selectTabItem(int dialogId, int controlId, int index) override;
   bool menuItemEnabled(int dialogId, int commandId) const override;
   void setMenuItemEnabled(int dialogId, int commandId, bool enabled) override;
   void setTimer(int dialogId, int timerId, int periodMs) override;

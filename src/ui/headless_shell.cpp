@@ -213,6 +213,14 @@ int HeadlessShell::focusedTabItem(int dialogId, int controlId) const {
   return dialog.focusedTab.at(controlId);
 }
 
+void HeadlessShell::selectTabItem(int dialogId, int controlId, int index) {
+  Dialog& dialog = find(dialogId);
+  requireTabControl(dialog, dialogId, controlId);
+  if (index >= 0 && index < static_cast<int>(dialog.tabs[controlId].size())) {
+    dialog.focusedTab[controlId] = index;
+  }
+}
+
 bool HeadlessShell::menuItemEnabled(int dialogId, int commandId) const {
   const Dialog& dialog = find(dialogId);
   const auto it = dialog.menuEnabled.find(commandId);

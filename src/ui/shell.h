@@ -44,6 +44,8 @@ class Shell {
   virtual void insertTabItem(int dialogId, int controlId, int index, const std::string& text) = 0;
   virtual std::vector<std::string> tabItems(int dialogId, int controlId) const = 0;
   virtual int focusedTabItem(int dialogId, int controlId) const = 0;
+  // Makes an item the selected and focused one, as a click does, but notifies no one.
+  virtual void selectTabItem(int dialogId, int controlId, int index) = 0;
 
   // The dialog's menu (from its template), items by command id; every item starts enabled.
   virtual bool menuItemEnabled(int dialogId, int commandId) const = 0;

@@ -124,7 +124,8 @@ TEST_F(CommandsTest, UpdateWhileDisabledBuildsAndRaisesNothing) {
 }
 
 // A text that gives no number stops Update and Save before anything is built, sent or stored;
-// only the edits whose numbers this board's reports carry count.
+// only the edits whose numbers this board's reports carry count. The edit named is shown, on
+// its own page, with the focus.
 TEST_F(CommandsTest, ATextThatHoldsNoNumberRefusesUpdateAndSave) {
   const char* const kAxis1Min = "Axis Setup: \"Axis 1 minimum value\" does not hold a number";
   const struct {
@@ -173,9 +174,25 @@ TEST_F(CommandsTest, ATextThatHoldsNoNumberRefusesUpdateAndSave) {
     board.configRecord = {};
     const std::size_t shown = prompts.messages().size();
     const std::uint64_t slept = clock.sleptMs();
+    // The edit named lies on a page not shown.
+    const auto showButtonTest = [&] {
+      shell.clickTab(res::dialog::kMain, ids::kTabControl, kPageButtonTest);
+    };
+    const auto expectTheEditShownWithTheFocus = [&](const char* command) {
+      if (c.refusal == nullptr) return;
+      const int tab = shell.focusedTabItem(res::dialog::kMain, ids::kTabControl);
+      EXPECT_EQ(dialog.m_tabCtrl.page(tab).templateId(), c.page) << c.what << ": " << command;
+      EXPECT_TRUE(shell.dialogVisible(c.page)) << c.what << ": " << command;
+      EXPECT_FALSE(shell.dialogVisible(res::dialog::kButtonTest)) << c.what << ": " << command;
+      EXPECT_EQ(page(c.page).focusedId(), c.id) << c.what << ": " << command;
+    };
+    showButtonTest();
     press(ids::kUpdateButton);
+    expectTheEditShownWithTheFocus("Update");
+    showButtonTest();
     prompts.answerWithPath(file.string());
     shell.pressKey('S', res::modifier::kCtrl);
+    expectTheEditShownWithTheFocus("Save");
     if (c.refusal == nullptr) {
       EXPECT_EQ(prompts.messages().size(), shown) << c.what;
       EXPECT_EQ(board.writeRequest, 1u) << c.what;

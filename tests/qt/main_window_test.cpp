@@ -92,6 +92,20 @@ TEST_F(QtMainWindowTest, ATabClickSwitchesThePageAndNothingElseDoes) {
   EXPECT_TRUE(shell.widget(res::dialog::kAdvanced)->isAncestorOf(QApplication::focusWidget()));
 }
 
+// Update refusing an edit that holds no number shows that edit, on its page, with the focus.
+TEST_F(QtMainWindowTest, ARefusedEditIsShownWithTheFocus) {
+  context.board.pDevice = board::CreateDevice(board::ModelId::Keyboard, false);
+  control(res::dialog::kAdvanced, res::advanced::kDebounceEdit)->setProperty("text", "");
+  main().setEnabled(ids::kUpdateButton, true);
+  QTest::mouseClick(main().widget(ids::kUpdateButton), Qt::LeftButton);
+  ASSERT_FALSE(prompts.messages().empty());
+  EXPECT_EQ(prompts.messages().back(), "Advanced: \"Button debounce time\" does not hold a number");
+  EXPECT_EQ(tabBar()->currentIndex(), editor::kPageAdvanced);
+  EXPECT_EQ(visiblePages(), std::vector<int>{res::dialog::kAdvanced});
+  EXPECT_EQ(QApplication::focusWidget(),
+            control(res::dialog::kAdvanced, res::advanced::kDebounceEdit));
+}
+
 TEST_F(QtMainWindowTest, TheTabKeyNeverStopsOnTheTabStrip) {
   main().widget(ids::kDeviceCombo)->setFocus();
   for (int step = 0; step < 60; ++step) {
