@@ -15,18 +15,21 @@ namespace brisa::editor {
 std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::filesystem::path& path,
                                                       std::size_t limit);
 
-// Replaces a file only once its new contents are completely written and on disk, so a failed
-// or killed save never costs the user the previous file, nor leaves a stray one beside it.
-// Saving through a link replaces what the link points to, also when nothing is there yet.
+// Saves a file, which keeps its owner, group and permissions. The new contents replace the file
+// only once completely written and on disk, so a failed or killed save never costs the user the
+// previous file, nor leaves a stray one beside it; a file with more names than one, or whose
+// owner and group a new file cannot take, is written in place instead. Saving through a link
+// saves what the link points to, also when nothing is there yet.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const std::filesystem::path& target);
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Whether the file can be replaced, and the start of its new contents; false when the
-  // folder takes no new file, or the name is a read-only file, a folder or anything else that
-  // is no regular file.
+  // Whether this user may save the file, and the start of its new contents; false when the
+  // folder takes no new file, or the name is a file this user may not write (or its owner made
+  // read-only), a folder, anything else that is no regular file, or a link the system would not
+  // let this user follow.
   bool Open();
   // Writes the bytes and moves them into place; false leaves the target as it was.
   bool Commit(std::span<const std::uint8_t> bytes);

@@ -5,61 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <random>
-#include <string>
-#include <string_view>
+
+#include "platform/hidden_names.h"
+#include "platform/save_access.h"
 
 namespace brisa::platform {
 namespace {
 
-constexpr int kNameAttempts = 16;
-
-// Hidden names beside the target: ".<target>.<process id>.<number>.tmp", so a later save can
-// tell the ones whose writer was killed.
-std::string HiddenPrefix(const std::filesystem::path& target) {
-  return "." + target.filename().string() + ".";
-}
-constexpr std::string_view kHiddenSuffix = ".tmp";
-
-std::filesystem::path HiddenName(const std::filesystem::path& folder,
-                                 const std::filesystem::path& target, std::mt19937& random) {
-  return folder / (HiddenPrefix(target) + std::to_string(::getpid()) + "." +
-                   std::to_string(random() % 1000000u) + std::string(kHiddenSuffix));
-}
-
-bool AllDigits(std::string_view text) {
-  // At most 9 digits: a process id or the random number, and never too long for an int.
-  return !text.empty() && text.size() <= 9 &&
-         text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// The process that made a hidden name of the target's, if `name` is one.
-std::optional<pid_t> HiddenNameOwner(std::string_view name, std::string_view prefix) {
-  if (!name.starts_with(prefix) || !name.ends_with(kHiddenSuffix)) return std::nullopt;
-  name.remove_prefix(prefix.size());
-  if (name.size() < kHiddenSuffix.size()) return std::nullopt;
-  name.remove_suffix(kHiddenSuffix.size());
-  const std::size_t dot = name.find('.');
-  if (dot == std::string_view::npos || !AllDigits(name.substr(0, dot)) ||
-      !AllDigits(name.substr(dot + 1))) {
-    return std::nullopt;
-  }
-  return static_cast<pid_t>(std::stoi(std::string(name.substr(0, dot))));
-}
-
-// Removes the hidden names a killed writer left: a kill that falls between linking the new
-// file in and renaming it leaves one (and, where files cannot be unnamed, any kill does).
-void RemoveNamesOfKilledWriters(const std::filesystem::path& folder,
-                                const std::filesystem::path& target) {
-  const std::string prefix = HiddenPrefix(target);
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const auto owner = HiddenNameOwner(it->path().filename().string(), prefix);
-    if (owner && ::kill(*owner, 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
-  }
-}
+// A file for a name that has none yet gets what the kernel gives a new file there (umask, the
+// folder's default permissions): it is what the file will have once in place.
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kPrivateMode = 0600;
+constexpr mode_t kPermissionBits = 07777;
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
@@ -73,6 +30,43 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// Gives the new file the old one's owner, group and permissions, before any byte goes in;
+// false where this user or the file system cannot.
+bool TakeOwnerAndMode(int fd, const struct stat& old) {
+  struct stat now;
+  if (::fstat(fd, &now) != 0) return false;
+  if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+      ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    return false;
+  }
+  const mode_t wanted = old.st_mode & kPermissionBits;
+  return ::fchmod(fd, wanted) == 0 ||
+         (::fstat(fd, &now) == 0 && (now.st_mode & kPermissionBits) == wanted);
+}
+
+// The file itself, open for writing in place: still the one `old` describes, and no pipe or
+// device put there since.
+int OpenInPlace(const std::filesystem::path& target, const struct stat& old) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat now;
+  if (::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_dev == old.st_dev &&
+      now.st_ino == old.st_ino) {
+    return fd;
+  }
+  ::close(fd);
+  return -1;
+}
+
+// Makes a rename in the folder last.
+void FlushFolder(const std::filesystem::path& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
 }  // namespace
 
 FileReplacement::FileReplacement(std::filesystem::path target, bool unnamed)
@@ -82,83 +76,80 @@ FileReplacement::~FileReplacement() {
   discard();
 }
 
-std::filesystem::path FileReplacement::folder() const {
-  const std::filesystem::path parent = target_.parent_path();
-  return parent.empty() ? std::filesystem::path(".") : parent;
-}
-
 bool FileReplacement::begin() {
   discard();
-  RemoveNamesOfKilledWriters(folder(), target_);
+  const auto behindLinks = SaveTargetBehindLinks(target_);
+  if (!behindLinks) return false;
+  target_ = *behindLinks;
+  struct stat old;
+  if (::lstat(target_.c_str(), &old) != 0) return errno == ENOENT && startNewFile(false);
+  // A folder, pipe or device cannot take the contents; a link still here loops.
+  if (!S_ISREG(old.st_mode)) return false;
+  struct stat folder;
+  if (::stat(FolderOf(target_).c_str(), &folder) != 0 || !MayWriteExisting(target_, old, folder)) {
+    return false;
+  }
+  // A new file would leave the old contents under the file's other names. (No name at all: another
+  // save replaced the file as it was looked at.)
+  if (old.st_nlink <= 1) {
+    if (!startNewFile(true)) return false;
+    if (TakeOwnerAndMode(fd_, old)) return true;
+    // This user cannot give a new file the old one's owner and group: the file is written where
+    // it is, and stays its owner's.
+    discard();
+  }
+  fd_ = OpenInPlace(target_, old);
+  inPlace_ = fd_ >= 0;
+  return inPlace_;
+}
+
+bool FileReplacement::startNewFile(bool replacesAFile) {
+  const mode_t mode = replacesAFile ? kPrivateMode : kNewFileMode;
+  HiddenNames names(target_);
+  names.removeAbandoned();
   if (unnamed_) {
-    fd_ = ::open(folder().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd_ >= 0) return true;
+    fd_ = ::open(FolderOf(target_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd_ >= 0) {
+      if (LockAsWriter(fd_)) return true;
+      discard();
+      return false;
+    }
     // Any other error is the folder's own answer, which a named file would get as well. An old
     // kernel takes O_TMPFILE for a plain folder open.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
   }
-  std::random_device seed;
-  std::mt19937 random(seed());
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::filesystem::path candidate = HiddenName(folder(), target_, random);
-    fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      named_ = std::move(candidate);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
+  fd_ = names.createLocked(mode, named_);
+  return fd_ >= 0;
 }
 
-// Gives the unnamed file a hidden name, for the rename. The name lives only between these two
-// calls.
-bool FileReplacement::linkIn() {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-  std::random_device seed;
-  std::mt19937 random(seed());
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::filesystem::path candidate = HiddenName(folder(), target_, random);
-    int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW);
-    // Without /proc the file is linked by its descriptor, which needs more privilege.
-    if (linked != 0 && errno == ENOENT) {
-      linked = ::linkat(fd_, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH);
-    }
-    if (linked == 0) {
-      named_ = std::move(candidate);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
-}
-
-bool FileReplacement::commit(std::span<const std::uint8_t> bytes,
-                             std::optional<std::filesystem::perms> mode) {
+bool FileReplacement::commit(std::span<const std::uint8_t> bytes) {
   if (fd_ < 0) return false;
+  if (inPlace_) return commitInPlace(bytes);
   bool done = WriteAll(fd_, bytes);
-  if (done && mode) {
-    done = ::fchmod(fd_, static_cast<mode_t>(*mode & std::filesystem::perms::mask)) == 0;
-  }
   // On disk before it has a name: a power cut after the rename must not leave an empty file.
   done = done && ::fsync(fd_) == 0;
-  done = done && (!named_.empty() || linkIn());
+  // The unnamed file gets its hidden name only for the rename.
+  done = done && (!named_.empty() || HiddenNames(target_).linkIn(fd_, named_));
   done = done && ::rename(named_.c_str(), target_.c_str()) == 0;
   if (!done) {
     discard();
     return false;
   }
   named_.clear();
-  ::close(fd_);
-  fd_ = -1;
-  // Makes the rename itself last. The new file is in place whatever this answers, so a folder
-  // that cannot be flushed does not fail the save.
-  const int dir = ::open(folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  discard();
+  // The new file is in place whatever this answers, so a folder that cannot be flushed does not
+  // fail the save.
+  FlushFolder(FolderOf(target_));
   return true;
+}
+
+// The new bytes go in over the old ones before the file is cut to their length: a save killed
+// in between leaves them ahead of the old file's tail, never an empty file.
+bool FileReplacement::commitInPlace(std::span<const std::uint8_t> bytes) {
+  const bool done = WriteAll(fd_, bytes) &&
+                    ::ftruncate(fd_, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd_) == 0;
+  discard();
+  return done;
 }
 
 void FileReplacement::discard() {
@@ -166,6 +157,7 @@ void FileReplacement::discard() {
     ::close(fd_);
     fd_ = -1;
   }
+  inPlace_ = false;
   if (!named_.empty()) {
     ::unlink(named_.c_str());
     named_.clear();

@@ -2,41 +2,45 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <span>
 
 namespace brisa::platform {
 
-// New contents for a file, which replace it whole or not at all, and survive a power cut once
-// in place. They are written into an unnamed file in the target's folder, which a writer
-// killed before the end takes with it, and get a hidden name beside the target only for the
-// rename over it. On a file system without unnamed files they have the hidden name from the
-// start. A hidden name that a killed writer left is removed by the next save of that file.
+// New contents for a file, which keeps its owner, group and permissions. Where the file can be
+// replaced, the contents replace it whole or not at all, and survive a power cut once in place:
+// they are written into an unnamed file in the target's folder, which a writer killed before
+// the end takes with it, and get a hidden name beside the target only for the rename over it.
+// On a file system without unnamed files they have the hidden name from the start; a hidden name
+// that a killed writer left is removed by the next save of that file. A file whose owner and
+// group a new file cannot take, or that has more names than one, is written in place instead.
 class FileReplacement {
  public:
-  // `target` is the file to replace, not a link to it. `unnamed` false takes the hidden file
-  // even where an unnamed one would do.
+  // A save through a link to `target` lands on the file the link names. `unnamed` false takes
+  // the hidden file even where an unnamed one would do.
   explicit FileReplacement(std::filesystem::path target, bool unnamed = true);
   ~FileReplacement();  // drops new contents that were not committed
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // Starts the new file in the target's folder; false when the folder takes none.
+  // Starts the new contents; false when this user may not write the file or follow the link to
+  // it, the name holds no regular file, or the folder takes no new file where one is needed.
   bool begin();
-  // Writes the bytes, with `mode` as the file's permissions when given (else those of a new
-  // file), flushes them to disk, renames them over the target and flushes the folder. False
-  // leaves the target as it was and nothing beside it.
-  bool commit(std::span<const std::uint8_t> bytes,
-              std::optional<std::filesystem::perms> mode = std::nullopt);
+  // Writes the bytes and flushes them to disk; a replacement then renames them over the target
+  // and flushes the folder. False from a replacement leaves the target as it was and nothing
+  // beside it.
+  bool commit(std::span<const std::uint8_t> bytes);
 
  private:
-  bool linkIn();
+  // A new file beside the target; one that is to replace a file is kept from everyone else
+  // until it has that file's owner and permissions.
+  bool startNewFile(bool replacesAFile);
+  bool commitInPlace(std::span<const std::uint8_t> bytes);
   void discard();
-  std::filesystem::path folder() const;
 
-  std::filesystem::path target_;
+  std::filesystem::path target_;  // the file itself, once links are followed
   bool unnamed_;
   int fd_ = -1;
+  bool inPlace_ = false;
   std::filesystem::path named_;  // the new file's name in the folder, while it has one
 };
 

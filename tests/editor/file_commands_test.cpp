@@ -2,17 +2,17 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "editor/config_file.h"
+#include "file_store_fixture.h"
 #include "main_dialog_fixture.h"
 #include "resources/accelerator_table.h"
 #include "resources/resource_ids.h"
+#include "support/ordinary_user.h"
 
 namespace brisa::editor {
 namespace {
@@ -24,23 +24,15 @@ namespace ax = res::axis_setup;
 namespace adv = res::advanced;
 namespace kb = res::keyboard;
 using board::ModelId;
+using testing::Contents;
+using testing::FreshTestFolder;
 using testing::HeadlessProcess;
+using testing::Put;
 
 const char* const kFilter = "BIN Files (*.bin)|*.bin|All Files (*.*)|*.*||";
 const char* const kCorrupt = "The file is corrupted or invalid version";
 const char* const kMissing = "The file does not exist or incorrect";
 const char* const kCannotSave = "Cannot save the configuration";
-
-std::vector<std::uint8_t> Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Put(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
 
 // A configuration every field of which shows on the pages of a model-2 board.
 board::ConfigRecord SampleRecord() {
@@ -62,11 +54,7 @@ std::vector<std::uint8_t> FileBytes(const board::ConfigRecord& record, std::uint
 class FileCommandsTest : public ::testing::Test, protected HeadlessProcess {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("brisa-files-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = FreshTestFolder("files");
     shell.loadAccelerators(res::kMainAccelerators);
     shell.setMainDialog(res::dialog::kMain);
     dialog.Create();
@@ -137,6 +125,9 @@ TEST_F(FileCommandsTest, SaveAsNamesTheFileBeforeItSaves) {
       {(dir / "typed").string(), (dir / "typed.bin").string()},
       {(dir / "kept.cfg").string(), (dir / "kept.cfg").string()},
       {(dir / "pad.bin").string(), (dir / "pad.bin").string()},
+      // As long a name as the file system takes.
+      {(dir / (std::string(251, 'n') + ".bin")).string(),
+       (dir / (std::string(251, 'n') + ".bin")).string()},
   };
   select(ModelId::Merlin);
   for (const auto& c : cases) {
@@ -176,6 +167,29 @@ TEST_F(FileCommandsTest, ASaveThatCannotWriteSaysSoAndChangesNothing) {
   EXPECT_EQ(board::RecordFromReports(context.board.outReports),
             board::RecordFromReports(board::OutgoingReports{}));
   EXPECT_TRUE(fs::is_empty(dir / "folder.bin"));
+
+  // Someone else's file in a sticky world-writable folder, such as /tmp, which an ordinary user
+  // may write but not replace: refused before anything is built, too.
+  if (!test::runAsRoot()) return;  // only root can give a file away
+  const fs::path shared = dir / "shared";
+  fs::create_directory(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  const fs::path theirs = shared / "theirs.bin";
+  Put(theirs, {1, 2, 3});
+  ASSERT_EQ(::chown(theirs.c_str(), testing::kOtherUid, testing::kOtherGid), 0);
+  fs::permissions(theirs, fs::perms(0666));
+  const std::string seen = test::asOrdinaryUser([&] {
+    saveAs(theirs);
+    const bool recordKept = context.board.configRecord == before;
+    const bool reportsKept = board::RecordFromReports(context.board.outReports) ==
+                             board::RecordFromReports(board::OutgoingReports{});
+    return std::to_string(prompts.messages().size()) + " messages, the last \"" +
+           prompts.messages().back() + "\"" + (recordKept ? "; record kept" : "; record changed") +
+           (reportsKept ? "; reports kept" : "; reports changed");
+  });
+  EXPECT_EQ(seen,
+            "4 messages, the last \"Cannot save the configuration\"; record kept; reports kept");
+  EXPECT_EQ(Contents(theirs), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST_F(FileCommandsTest, ASaveDuringAPendingWriteLeavesThatWritesReports) {
