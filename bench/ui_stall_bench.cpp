@@ -2,16 +2,24 @@
 // main() wires it. A 1 ms timer on the window's thread measures the gaps between its ticks from
 // the first frame on; what the bench itself does to the emulated machine (plugging a board) is
 // taken out of the gap it falls in. Runs under umockdev-wrapper (see bench/ui-stall).
-//   ui_stall_bench sequence   a board that answers every request after 5 s and then fails,
-//                             selected at start, and a good board: select the good board, Update
-//                             once its read is shown, plug a board and unplug it, Exit. Prints
-//                             the longest stall of each step and "max-stall-ms N".
+//   ui_stall_bench sequence   a board that answers every request after 5 s and then fails
+//                             (the silent board), listed first and selected at start; a good
+//                             board; a board that answers until it falls silent; a bootloader
+//                             that answers nothing. Steps: the start to the first frame, the
+//                             first tick's rebuild (the bootloader counted: the silent board
+//                             selected again), select the good board, Update, plug a board and
+//                             unplug it, select the silent board, plug and unplug while it is
+//                             selected, select the bootloader, select the board that falls
+//                             silent and Update once it has, pick the good board while that
+//                             Update hangs, Exit. Prints each step's longest stall, marked
+//                             "silent" when the step selects a board that does not answer, then
+//                             "silent-select-ms M" over those and "max-stall-ms N" over the
+//                             others. A step that does not finish is printed as failed.
 //   ui_stall_bench rebuild N  N - 1 good boards; plugs and unplugs one more, three times. Prints
 //                             "rebuild-ms N T", T the median longest stall around a plug.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -32,78 +40,22 @@
 #include "resources/dialog_template.h"
 #include "resources/menu.h"
 #include "resources/resource_ids.h"
+#include "stall_meter.h"
 
 namespace brisa {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Ms;
+using bench::StallMeter;
 using platform::sim::BoardModel;
 namespace ids = res::main_dialog;
-
-double Ms(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
 
 [[noreturn]] void Fail(const std::string& why) {
   std::fprintf(stderr, "ui_stall_bench: %s\n", why.c_str());
   std::fflush(nullptr);
   std::_Exit(1);
 }
-
-// Ticks every millisecond on the window's thread from the first painted window on, and keeps
-// the longest gap between two ticks for the step under way when the gap ended.
-class StallMeter final : public QObject {
- public:
-  StallMeter() {
-    QCoreApplication::instance()->installEventFilter(this);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
-  }
-
-  bool started() const { return m_started; }
-  // Later gaps count for this step.
-  void step(const std::string& name) {
-    tick();
-    m_steps.push_back({name, 0});
-  }
-  // The bench's own work on the emulated machine, on this thread: not the window's.
-  void discount(Clock::duration d) { m_discount += d; }
-  // The gap from the last tick to now, for a loop that has ended.
-  void finish() { tick(); }
-  const std::vector<std::pair<std::string, double>>& steps() const { return m_steps; }
-  double longest() const {
-    double most = 0;
-    for (const auto& s : m_steps) most = std::max(most, s.second);
-    return most;
-  }
-
- private:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (!m_started && event->type() == QEvent::Paint && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isWindow()) {
-      m_started = true;
-      m_last = Clock::now();
-      m_steps.push_back({"after the first frame", 0});
-      m_timer.start(1);
-      QCoreApplication::instance()->removeEventFilter(this);
-    }
-    return false;
-  }
-  void tick() {
-    if (!m_started) return;
-    const Clock::time_point now = Clock::now();
-    const double gap = Ms(now - m_last - m_discount);
-    m_last = now;
-    m_discount = {};
-    m_steps.back().second = std::max(m_steps.back().second, gap);
-  }
-
-  QTimer m_timer;
-  bool m_started = false;
-  Clock::time_point m_last;
-  Clock::duration m_discount{};
-  std::vector<std::pair<std::string, double>> m_steps;
-};
 
 // The application as main() wires it, on the emulated machine.
 struct Application : testbed::RealWindow {
@@ -125,11 +77,18 @@ struct Application : testbed::RealWindow {
     }
     return -1;
   }
+  bool selected(const char* product) const {
+    const int index = indexOf(product);
+    return index >= 0 && selector()->currentIndex() == index;
+  }
   // As a user picks an entry: the selector's activation.
-  void select(int index) const {
+  void select(const char* product) const {
+    const int index = indexOf(product);
+    if (index < 0) Fail(std::string(product) + " is not listed");
     selector()->setCurrentIndex(index);
     Q_EMIT selector()->activated(index);
   }
+  void update() const { static_cast<QPushButton*>(control(ids::kUpdateButton))->click(); }
   void exit() const {
     const res::Menu& menu = res::GetMenu(res::GetDialogTemplate(res::dialog::kMain).menuId);
     const res::MenuItem* item = res::FindMenuItem(menu, res::command::ID_APP_EXIT);
@@ -156,17 +115,19 @@ struct Application : testbed::RealWindow {
 };
 
 // Steps run one after another from a 10 ms poll on the window's thread: each waits for its
-// condition, then acts.
+// condition, then acts. A condition not met in time marks the step under way as failed; the
+// script goes on with the next step, or ends the window's run at the last one.
 class Script final : public QObject {
  public:
   struct Step {
-    std::string name;
+    std::string waitingFor;
     std::function<bool()> ready;
     std::function<void()> act;
     int timeoutMs = 60000;
   };
 
-  explicit Script(std::vector<Step> steps) : m_steps(std::move(steps)) {
+  Script(StallMeter& meter, std::vector<Step> steps, std::function<void()> end)
+      : m_meter(meter), m_steps(std::move(steps)), m_end(std::move(end)) {
     QObject::connect(&m_poll, &QTimer::timeout, this, [this] { poll(); });
     m_poll.start(10);
   }
@@ -176,75 +137,175 @@ class Script final : public QObject {
     if (m_next == m_steps.size()) return;
     Step& step = m_steps[m_next];
     if (m_waitingSince == Clock::time_point{}) m_waitingSince = Clock::now();
-    if (!step.ready()) {
-      if (Ms(Clock::now() - m_waitingSince) > step.timeoutMs) Fail("timed out: " + step.name);
-      return;
+    const bool ready = step.ready();
+    if (!ready && Ms(Clock::now() - m_waitingSince) <= step.timeoutMs) return;
+    if (!ready) {
+      m_meter.fail(step.waitingFor + ": not within " + std::to_string(step.timeoutMs / 1000) +
+                   " s");
     }
     ++m_next;
     m_waitingSince = {};
+    if (m_next == m_steps.size() && !ready) return m_end();
     step.act();
   }
 
+  StallMeter& m_meter;
   std::vector<Step> m_steps;
+  std::function<void()> m_end;
   std::size_t m_next = 0;
   Clock::time_point m_waitingSince;
   QTimer m_poll;
 };
 
-constexpr const char* kSlow = "Brisa Kestrel";
+// Whether `ms` have passed since it was first asked in a row; then it starts again.
+class Quiet {
+ public:
+  bool operator()(int ms) {
+    if (m_since == Clock::time_point{}) m_since = Clock::now();
+    if (Ms(Clock::now() - m_since) < ms) return false;
+    m_since = {};
+    return true;
+  }
+
+ private:
+  Clock::time_point m_since;
+};
+
+constexpr const char* kSilent = "Brisa Kestrel";
 constexpr const char* kGood = "Brisa Osprey";
+constexpr const char* kFallsSilent = "Brisa Sparrow";
 constexpr const char* kPlugged = "Brisa Finch";
+constexpr const char* kBootloader = "STM32  BOOTLOADER";
+constexpr unsigned kSilentAfterMs = 5000;  // as uhid and usbhid give up on a board
+constexpr auto kBlockedLimit = std::chrono::seconds(60);
+
+void PrintSteps(const StallMeter& meter, const Application& a) {
+  std::printf(
+      "window thread's longest stall, ms, by step (silent: the step selects a board that "
+      "answers nothing)\n");
+  double silent = 0, other = 0;
+  int failed = 0;
+  for (const StallMeter::Step& s : meter.steps()) {
+    std::printf("  %-66s %-6s %9.1f%s%s\n", s.name.c_str(), s.silent ? "silent" : "", s.longestMs,
+                s.failure.empty() ? "" : "  FAILED: ", s.failure.c_str());
+    double& longest = s.silent ? silent : other;
+    longest = std::max(longest, s.longestMs);
+    if (!s.failure.empty()) ++failed;
+  }
+  std::printf("messages shown:\n");
+  for (const std::string& message : a.prompts.messages()) std::printf("  %s\n", message.c_str());
+  std::printf("failed-steps %d\n", failed);
+  std::printf("silent-select-ms %.0f\n", silent);
+  std::printf("max-stall-ms %.0f\n", other);
+  std::fflush(nullptr);
+}
 
 int Sequence() {
   auto* application = new Application;  // lives on with its workers
-  testbed::HidrawSpec slow = testbed::boardHid(BoardModel::Kestrel);
-  slow.failAfterMs = 5000;
-  application->bed.addUsbHid({slow, 0x0100, kSlow});
-  application->bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
-  application->start();
-  StallMeter meter;
+  Application& a = *application;
+  testbed::HidrawSpec silent = testbed::boardHid(BoardModel::Kestrel);
+  silent.failAfterMs = kSilentAfterMs;
+  a.bed.addUsbHid({silent, 0x0100, kSilent});
+  a.bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
+  const testbed::DeviceId fallsSilent =
+      a.bed.addUsbHid({testbed::boardHid(BoardModel::Sparrow), 0x0100, kFallsSilent});
+  testbed::answerNothing(a.bed.bootloader(a.bed.addBootloader()));
+  a.start();
+  // The first tick finds the bootloader, which no tick had counted yet, and rebuilds the list.
+  StallMeter meter(
+      {"the start, the silent board selected, to the first frame", true, 0, {}},
+      {"after it, the first tick's rebuild selects the silent board again", true, 0, {}},
+      Clock::now());
+  meter.watch(kBlockedLimit, [&] { PrintSteps(meter, a); });
   std::size_t messagesBefore = 0;
   testbed::DeviceId plugged = 0;
-  Application& a = *application;
-  Script script({
-      {"the first frame with both boards listed",
-       [&] { return meter.started() && a.selector()->count() == 2; },
-       [&] {
-         if (a.indexOf(kSlow) != 0 || a.selector()->currentIndex() != 0) {
-           Fail("the slow board is not listed first and selected");
-         }
-         meter.step("select the good board");
-         a.select(a.indexOf(kGood));
-       }},
-      {"the good board's read shown", [&] { return a.updateEnabled(); },
-       [&] {
-         meter.step("Update");
-         messagesBefore = a.prompts.messages().size();
-         static_cast<QPushButton*>(a.control(ids::kUpdateButton))->click();
-       }},
-      {"the outcome of Update", [&] { return a.prompts.messages().size() > messagesBefore; },
-       [&] {
-         meter.step("plug a board");
-         plugged = a.plug(meter, BoardModel::Finch, kPlugged);
-       }},
-      {"the plugged board listed", [&] { return a.indexOf(kPlugged) >= 0; },
-       [&] {
-         meter.step("unplug it");
-         a.unplug(meter, plugged);
-       }},
-      {"the unplugged board gone", [&] { return a.indexOf(kPlugged) < 0; },
-       [&] {
-         meter.step("Exit");
-         a.exit();
-       }},
-      // Ends with the window; a refused Exit times out here.
-      {"the window closed after Exit", [] { return false; }, [] {}, 30000},
-  });
+  Quiet quiet;
+  const auto step = [&](const char* name, bool silentSelect = false) {
+    meter.step(name, silentSelect);
+  };
+  Script script(
+      meter,
+      {
+          {"the first frame with every board listed",
+           [&] { return meter.started() && a.selector()->count() == 4; },
+           [&] {
+             if (a.indexOf(kSilent) != 0 || !a.selected(kSilent)) {
+               Fail("the silent board is not listed first and selected");
+             }
+             step("select the good board");
+             a.select(kGood);
+           }},
+          {"the good board's read shown", [&] { return a.updateEnabled(); },
+           [&] {
+             step("Update");
+             messagesBefore = a.prompts.messages().size();
+             a.update();
+           }},
+          {"the outcome of Update", [&] { return a.prompts.messages().size() > messagesBefore; },
+           [&] {
+             step("plug a board");
+             plugged = a.plug(meter, BoardModel::Finch, kPlugged);
+           }},
+          {"the plugged board listed", [&] { return a.indexOf(kPlugged) >= 0; },
+           [&] {
+             step("unplug it");
+             a.unplug(meter, plugged);
+           }},
+          {"the unplugged board gone", [&] { return a.indexOf(kPlugged) < 0 && quiet(300); },
+           [&] {
+             step("select the silent board", true);
+             a.select(kSilent);
+           }},
+          {"a second with the silent board selected", [&] { return quiet(1000); },
+           [&] {
+             step("plug a board while the silent board is selected", true);
+             plugged = a.plug(meter, BoardModel::Finch, kPlugged);
+           }},
+          {"the plugged board listed, then a second",
+           [&] { return a.indexOf(kPlugged) >= 0 && quiet(1000); },
+           [&] {
+             step("unplug it while the silent board is selected", true);
+             a.unplug(meter, plugged);
+           }},
+          {"the unplugged board gone, then a second",
+           [&] { return a.indexOf(kPlugged) < 0 && quiet(1000); },
+           [&] {
+             step("select the bootloader that answers nothing", true);
+             a.select(kBootloader);
+           }},
+          {"a second with the bootloader selected", [&] { return quiet(1000); },
+           [&] {
+             step("select the board that will fall silent");
+             a.select(kFallsSilent);
+           }},
+          {"its read shown", [&] { return a.selected(kFallsSilent) && a.updateEnabled(); },
+           [&] {
+             a.bed.server(fallsSilent).silence(kSilentAfterMs);
+             step("Update to it, fallen silent");
+             a.update();
+           }},
+          {"a second of the Update hanging", [&] { return quiet(1000); },
+           [&] {
+             step("pick the good board while that Update hangs");
+             a.select(kGood);
+           }},
+          {"the good board selected, then a second",
+           [&] { return a.selected(kGood) && quiet(1000); },
+           [&] {
+             step("Exit");
+             a.exit();
+           }},
+          // Ends with the window; a refused Exit times out here.
+          {"the window closed after Exit", [] { return false; }, [] {}, 30000},
+      },
+      [&] {
+        PrintSteps(meter, a);
+        std::_Exit(0);
+      });
   a.app->InitInstance();
   meter.finish();
-  std::printf("window thread's longest stall, ms, from the first frame on, by step\n");
-  for (const auto& [name, ms] : meter.steps()) std::printf("  %-28s %9.1f\n", name.c_str(), ms);
-  std::printf("max-stall-ms %.0f\n", meter.longest());
+  meter.stopWatching();
+  PrintSteps(meter, a);
   return 0;
 }
 
@@ -254,17 +315,12 @@ int Sequence() {
     application->bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
   }
   application->start();
-  StallMeter meter;
+  StallMeter meter({"the start", false, 0, {}}, {"after the first frame", false, 0, {}},
+                   Clock::now());
   Application& a = *application;
   std::vector<double> plugs;
   testbed::DeviceId plugged = 0;
-  Clock::time_point settled;
-  const auto quietFor = [&](int ms) {
-    if (settled == Clock::time_point{}) settled = Clock::now();
-    if (Ms(Clock::now() - settled) < ms) return false;
-    settled = {};
-    return true;
-  };
+  Quiet quietFor;
   std::vector<Script::Step> steps = {
       {"the first frame and the board's read shown",
        [&] { return meter.started() && a.updateEnabled() && quietFor(300); },
@@ -282,7 +338,7 @@ int Sequence() {
                      [&] { return a.indexOf(kPlugged) >= 0 && quietFor(200); },
                      [&] {
                        meter.step("unplug");
-                       plugs.push_back(meter.steps()[meter.steps().size() - 2].second);
+                       plugs.push_back(meter.steps()[meter.steps().size() - 2].longestMs);
                        a.unplug(meter, plugged);
                      }});
     steps.push_back({"the unplugged board gone", [&] { return a.indexOf(kPlugged) < 0; },
@@ -290,12 +346,15 @@ int Sequence() {
   }
   steps.push_back({"done", [] { return true; },
                    [&] {
+                     for (const StallMeter::Step& s : meter.steps()) {
+                       if (!s.failure.empty()) Fail(s.failure);
+                     }
                      std::sort(plugs.begin(), plugs.end());
                      std::printf("rebuild-ms %d %.1f\n", boards, plugs[plugs.size() / 2]);
                      std::fflush(nullptr);
                      std::_Exit(0);
                    }});
-  Script script(std::move(steps));
+  Script script(meter, std::move(steps), [] { Fail("a step did not finish"); });
   a.app->InitInstance();
   Fail("the window closed");
 }

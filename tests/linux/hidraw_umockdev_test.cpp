@@ -1,7 +1,11 @@
 // The hidraw HID seam against emulated nodes that the simulated boards answer through real
 // ioctls and reads.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -276,6 +280,59 @@ TEST_F(LinuxHid, AVanishedDeviceFailsEveryCall) {
     EXPECT_TRUE(waitEndsBy(*each, bell, [&] { bell.ring(); }));
   }
   EXPECT_EQ(hid.openDevice(kOsprey, HidAccess::QueryOnly).error, HidOpenError::NotFound);
+}
+
+// A board read first that falls silent later holds its node while a feature request to it is in
+// flight, as the kernel's lock does: the ioctls of every other fd of the node, one opened
+// meanwhile too, wait until the request has failed and are served then; another board's node
+// is served meanwhile.
+TEST_F(LinuxHid, AFeatureRequestToASilentBoardHoldsItsNodeOnly) {
+  using Clock = std::chrono::steady_clock;
+  constexpr int kSilentMs = 400;
+  constexpr int kAskedAfterMs = 100;
+  const struct {
+    const char* what;
+    testbed::DeviceId asked;
+    bool openedDuring;
+    bool waits;
+  } cases[] = {
+      {"another fd of the node", osprey, false, true},
+      {"an fd of the node opened during the request", osprey, true, true},
+      {"another board's node", merlin, false, false},
+  };
+  const int silent = ::open(bed.devnode(osprey).c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(silent, 0);
+  std::array<std::uint8_t, 21> report{3};
+  ASSERT_EQ(::ioctl(silent, HIDIOCGFEATURE(report.size()), report.data()), 21);
+  bed.server(osprey).silence(kSilentMs);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    int asked = c.openedDuring ? -1 : ::open(bed.devnode(c.asked).c_str(), O_RDWR | O_CLOEXEC);
+    auto request = std::async(std::launch::async, [&] {
+      const auto start = Clock::now();
+      const int result = ::ioctl(silent, HIDIOCGFEATURE(report.size()), report.data());
+      const int error = errno;
+      EXPECT_EQ(result, -1);
+      EXPECT_EQ(error, EIO);
+      return Clock::now() - start;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(kAskedAfterMs));
+    if (c.openedDuring) asked = ::open(bed.devnode(c.asked).c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(asked, 0);
+    const auto start = Clock::now();
+    hidraw_devinfo info{};
+    EXPECT_EQ(::ioctl(asked, HIDIOCGRAWINFO, &info), 0);
+    const auto waited = Clock::now() - start;
+    EXPECT_EQ(static_cast<std::uint16_t>(info.vendor), sim::kBoardVendorId);
+    EXPECT_GE(request.get(), std::chrono::milliseconds(kSilentMs));
+    if (c.waits) {
+      EXPECT_GE(waited, std::chrono::milliseconds(kSilentMs - kAskedAfterMs - 50));
+    } else {
+      EXPECT_LT(waited, std::chrono::milliseconds(kSilentMs - kAskedAfterMs - 50));
+    }
+    ::close(asked);
+  }
+  ::close(silent);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real window on this machine's backend (no simulated machine), on an emulated machine with
 // one board and one bootloader: it lists both, selects the board and shows its identity, its
-// configuration and its live state, and follows boards and bootloaders that come and go.
+// configuration and its live state, flashes the bootloader, and follows boards and bootloaders
+// that come and go.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryFile>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -54,7 +57,7 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   testbed::Testbed& bed = application->bed;
   BRISA_REQUIRE_TOOL(bed.inMockEnvironment(), "umockdev-wrapper (run through ctest)");
   const auto board = bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey"});
-  const auto bootloader = bed.addUsbDevice({});
+  const auto bootloader = bed.addBootloader();
   platform::sim::BoardFirmware& osprey = *bed.server(board).spec().firmware;
   osprey.setAxis(0, 12000);
   application->start();
@@ -85,6 +88,29 @@ TEST(LinuxWindow, ListsTheBoardAndTheBootloaderAndShowsTheBoard) {
   const QString shots = QStringLiteral(BRISA_SCREENSHOT_DIR);
   QDir().mkpath(shots);
   application->shell.widget(res::dialog::kMain)->grab().save(shots + "/linux-window.png");
+
+  // The bootloader takes an image through libusb, as a real one does.
+  const std::vector<std::uint8_t> image(6000, 0x5A);
+  QTemporaryFile file;
+  ASSERT_TRUE(file.open());
+  file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+  file.flush();
+  qt::QtWindow& advanced = application->shell.window(res::dialog::kAdvanced);
+  const auto click = [&](int id) { static_cast<QPushButton*>(advanced.widget(id))->click(); };
+  application->selector()->setCurrentIndex(1);
+  Q_EMIT application->selector()->activated(1);
+  application->prompts.answerWithPath(file.fileName().toStdString());
+  click(res::advanced::kChooseButton);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return advanced.widget(res::advanced::kUpgradeButton)->isEnabled(); }, 5000));
+  click(res::advanced::kUpgradeButton);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return advanced.text(res::advanced::kLogEdit).ends_with("UPGRADE FINISHED...\r\n"); },
+      10000))
+      << advanced.text(res::advanced::kLogEdit);
+  EXPECT_EQ(bed.bootloader(bootloader).flash().read(0x08000000, image.size()), image);
+  application->selector()->setCurrentIndex(0);
+  Q_EMIT application->selector()->activated(0);
 
   // A board plugged in is listed by its arrival; a bootloader that leaves, by the count.
   bed.addUsbHid({testbed::boardHid(BoardModel::Finch), 0x0100, "Brisa Finch"});

@@ -47,4 +47,10 @@ HidrawSpec mouseHid() {
   return HidrawSpec{0x03, 0x046D, 0xC077, kMouseDescriptor, "USB Optical Mouse", nullptr};
 }
 
+void answerNothing(platform::sim::DfuseBootloader& bootloader) {
+  using platform::sim::RequestFault;
+  bootloader.faults().requests.push_back(
+      {.count = RequestFault::kForever, .action = platform::sim::FaultAction::kTimeout});
+}
+
 }  // namespace brisa::testbed

@@ -5,6 +5,7 @@
 
 #include "hidraw_server.h"
 #include "platform/sim/board_model.h"
+#include "platform/sim/dfuse_bootloader.h"
 
 namespace brisa::testbed {
 
@@ -20,5 +21,9 @@ HidrawSpec boardHid(platform::sim::BoardModel model, std::uint32_t bus = 0x03);
 HidrawSpec keyboardHid();
 // A mouse of another vendor, which the tool must leave alone.
 HidrawSpec mouseHid();
+
+// From now on the bootloader answers no control request, as one that hangs: each ends when
+// the host's own time-out runs out and it gives the request up. Before a host uses it.
+void answerNothing(platform::sim::DfuseBootloader& bootloader);
 
 }  // namespace brisa::testbed

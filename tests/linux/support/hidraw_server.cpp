@@ -42,7 +42,11 @@ void answer(UMockdevIoctlClient* client, const void* bytes, std::size_t length, 
 }  // namespace
 
 HidrawServer::HidrawServer(HidrawSpec spec, const std::string& node)
-    : spec_(std::move(spec)), base_(umockdev_ioctl_base_new()) {
+    : spec_(std::move(spec)),
+      base_(umockdev_ioctl_base_new()),
+      lock_(std::make_shared<DeviceLock>()),
+      silentMs_(spec_.failAfterMs) {
+  lock_->server = this;
   // Opened for reading and writing, the FIFO never blocks its opener and never fails a write
   // for want of a reader.
   if (::mkfifo(node.c_str(), 0666) != 0 ||
@@ -58,6 +62,15 @@ HidrawServer::HidrawServer(HidrawSpec spec, const std::string& node)
 }
 
 HidrawServer::~HidrawServer() {
+  {
+    std::lock_guard guard(lock_->mutex);
+    lock_->server = nullptr;
+    for (UMockdevIoctlClient* client : lock_->waiting) {
+      fail(client, ENODEV);
+      g_object_unref(client);
+    }
+    lock_->waiting.clear();
+  }
   if (spec_.firmware) spec_.firmware->inputQueue().stopObserving(this);
   g_signal_handlers_disconnect_by_data(base_, this);
   g_object_unref(base_);
@@ -84,8 +97,31 @@ void HidrawServer::showLocked(std::size_t queued) {
 }
 
 gboolean HidrawServer::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-  static_cast<HidrawServer*>(self)->ioctl(client);
+  DeviceLock& lock = *static_cast<HidrawServer*>(self)->lock_;
+  std::lock_guard guard(lock.mutex);
+  if (lock.held) {
+    lock.waiting.push_back(static_cast<UMockdevIoctlClient*>(g_object_ref(client)));
+  } else if (lock.server != nullptr) {
+    lock.server->ioctl(client);
+  } else {
+    fail(client, ENODEV);
+  }
   return TRUE;
+}
+
+// Called with the lock's mutex held, when the request in flight has ended.
+void HidrawServer::release(DeviceLock& lock) {
+  lock.held = false;
+  while (!lock.held && !lock.waiting.empty()) {
+    UMockdevIoctlClient* client = lock.waiting.front();
+    lock.waiting.pop_front();
+    if (lock.server != nullptr) {
+      lock.server->ioctl(client);
+    } else {
+      fail(client, ENODEV);
+    }
+    g_object_unref(client);
+  }
 }
 
 gboolean HidrawServer::onRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -132,7 +168,7 @@ void HidrawServer::ioctl(UMockdevIoctlClient* client) {
 }
 
 void HidrawServer::feature(UMockdevIoctlClient* client, bool set, std::size_t length) {
-  if (spec_.failAfterMs > 0) return failLater(client, EIO);
+  if (silentMs_ > 0) return failLater(client, EIO);
   if (!spec_.firmware || length == 0) return fail(client, EPIPE);
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, length, nullptr);
@@ -150,24 +186,29 @@ void HidrawServer::feature(UMockdevIoctlClient* client, bool set, std::size_t le
 }
 
 // The request stays open on a timer of the thread that serves the node, which goes on serving
-// the others (umockdev completes a request from any thread).
-void HidrawServer::failLater(UMockdevIoctlClient* client, int error) const {
+// the other nodes (umockdev completes a request from any thread); this device's wait meanwhile.
+// Called with the lock's mutex held.
+void HidrawServer::failLater(UMockdevIoctlClient* client, int error) {
   struct Pending {
+    std::shared_ptr<DeviceLock> lock;
     UMockdevIoctlClient* client;
     int error;
   };
-  auto* pending = new Pending{static_cast<UMockdevIoctlClient*>(g_object_ref(client)), error};
-  GSource* timer = g_timeout_source_new(spec_.failAfterMs);
+  lock_->held = true;
+  auto* pending =
+      new Pending{lock_, static_cast<UMockdevIoctlClient*>(g_object_ref(client)), error};
+  GSource* timer = g_timeout_source_new(silentMs_);
   g_source_set_callback(
       timer,
       [](gpointer data) -> gboolean {
         auto* p = static_cast<Pending*>(data);
+        std::lock_guard guard(p->lock->mutex);
         fail(p->client, p->error);
         g_object_unref(p->client);
-        delete p;
+        release(*p->lock);
         return G_SOURCE_REMOVE;
       },
-      pending, nullptr);
+      pending, [](gpointer data) { delete static_cast<Pending*>(data); });
   GMainContext* context = g_main_context_ref_thread_default();
   g_source_attach(timer, context);
   g_main_context_unref(context);

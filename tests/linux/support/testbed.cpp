@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/umockdev/usbdevfs_handler.h"
+
 namespace brisa::testbed {
 
 namespace {
@@ -179,6 +181,31 @@ DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
   return devices_.size() - 1;
 }
 
+DeviceId Testbed::addBootloader(platform::sim::BootloaderSpec spec) {
+  // The address the bus gives it, as the device itself then knows it.
+  spec.busNumber = 1;
+  spec.deviceAddress = static_cast<std::uint8_t>(nextAddress_);
+  auto bootloader = std::make_shared<platform::sim::DfuseBootloader>(std::move(spec));
+  const platform::sim::BootloaderSpec& s = bootloader->spec();
+  std::string product;
+  for (const char16_t c : s.product) product += static_cast<char>(c);  // ASCII, as sysfs shows it
+  UsbDeviceSpec usb;
+  usb.vendorId = s.vendorId;
+  usb.productId = s.productId;
+  usb.bcdDevice = s.bcdDevice;
+  usb.product = product;
+  usb.descriptors = platform::sim::sysfsDescriptors(*bootloader);
+  const DeviceId id = addUsbDevice(usb);
+  Device& device = devices_.at(id);
+  device.usbdevfs = std::make_unique<platform::sim::UsbdevfsHandler>(*bootloader);
+  device.bootloader = std::move(bootloader);
+  if (!umockdev_testbed_attach_ioctl(testbed_, device.devnode.c_str(), device.usbdevfs->base(),
+                                     nullptr)) {
+    throw std::runtime_error("testbed: cannot serve " + device.devnode);
+  }
+  return id;
+}
+
 void Testbed::addInterface(DeviceId id, const std::string& driver) {
   Device& device = devices_.at(id);
   const std::string& usb = device.syspaths.front();
@@ -191,6 +218,7 @@ void Testbed::remove(DeviceId id) {
   if (!device.present) return;
   device.present = false;
   if (device.server) device.server->vanish();
+  if (device.bootloader) device.bootloader->unplug();
   for (auto at = device.syspaths.rbegin(); at != device.syspaths.rend(); ++at) {
     umockdev_testbed_uevent(testbed_, at->c_str(), "remove");
     umockdev_testbed_remove_device(testbed_, at->c_str());

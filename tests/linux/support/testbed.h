@@ -10,6 +10,11 @@
 #include <vector>
 
 #include "hidraw_server.h"
+#include "platform/sim/dfuse_bootloader.h"
+
+namespace brisa::platform::sim {
+class UsbdevfsHandler;
+}
 
 namespace brisa::testbed {
 
@@ -62,12 +67,18 @@ class Testbed {
   DeviceId addUsbHid(const UsbHidSpec& spec);
   DeviceId addBleHid(const BleHidSpec& spec);
   DeviceId addUsbDevice(const UsbDeviceSpec& spec);
+  // A board in its DFU bootloader that libusb lists, opens and flashes: the simulated
+  // bootloader's descriptors in sysfs, its answers to the control requests through its node.
+  DeviceId addBootloader(platform::sim::BootloaderSpec spec = {});
   // Binds one more interface of a USB device to a driver, with its "add" uevent.
   void addInterface(DeviceId device, const std::string& driver);
   // The device leaves: its handles fail from now on, "remove" uevents go out, sysfs empties.
   void remove(DeviceId device);
 
   HidrawServer& server(DeviceId device) const { return *devices_.at(device).server; }
+  platform::sim::DfuseBootloader& bootloader(DeviceId device) const {
+    return *devices_.at(device).bootloader;
+  }
   const std::string& devnode(DeviceId device) const { return devices_.at(device).devnode; }
   // The sysfs path of the device's top node (the USB device, or the uhid HID device).
   const std::string& syspath(DeviceId device) const { return devices_.at(device).syspaths.front(); }
@@ -81,6 +92,8 @@ class Testbed {
     std::vector<std::string> syspaths;  // parents first
     std::string devnode;
     std::unique_ptr<HidrawServer> server;
+    std::shared_ptr<platform::sim::DfuseBootloader> bootloader;
+    std::unique_ptr<platform::sim::UsbdevfsHandler> usbdevfs;
     int interfaces = 0;
     int port = 0;
     bool present = true;
