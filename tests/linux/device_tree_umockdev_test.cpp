@@ -309,8 +309,12 @@ TEST_F(LinuxDeviceTree, ListsBoardsAndBootloadersAndNothingThatLooksLikeThem) {
 }
 
 // What the tree read of a device is kept while it stays, and read anew when udev says it
-// changed: a device that leaves and another that comes in its place get their own entries.
+// changed: a device that leaves and another that comes in its place get their own entries. What
+// BlueZ has not answered yet is no answer: a Bluetooth LE board is listed by the first rebuild
+// after BlueZ answers, and stays listed once it has.
 TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshScan) {
+  BRISA_REQUIRE_TOOL(testbed::BluezMock::toolsFound(), "dbus-daemon or python3-dbusmock");
+  const testbed::SystemBusAt noBus("unix:path=/nonexistent/brisa-test-bus");
   LinuxMachine machine;
   DeviceTree& tree = machine.deviceTree();
   EXPECT_TRUE(tree.presentDevices().empty());
@@ -319,6 +323,12 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
   constexpr const char* kBootloader = "USB\\VID_0483&PID_DF11&REV_2200 STM32  BOOTLOADER";
   constexpr const char* kFinch =
       "HID#VID_1209&PID_000A#1-3:1.0 HID-compliant game controller (USB) (Brisa Finch)";
+  constexpr const char* kOsprey =
+      "HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)";
+  constexpr const char* kOtherBootloader = "USB\\VID_0483&PID_DF11&REV_2201 DFU in FS Mode";
+  constexpr const char* kMerlin =
+      "HID#{00001812-0000-1000-8000-00805F9B34FB}_DEV_VID&021209_PID&0001#D1:C2:B3:A4:F5:E6 "
+      "HID-compliant game controller (Merlin - Bluetooth) (Merlin)";
   const struct {
     const char* what;
     std::function<void()> change;
@@ -345,8 +355,7 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
              {testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey", bed.port(board)});
        },
        1,
-       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
-        kBootloader}},
+       {kOsprey, kBootloader}},
       {"the bootloader leaves and another comes in its place",
        [&] {
          bed.remove(bootloader);
@@ -357,8 +366,23 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
          bed.addUsbDevice(other);
        },
        1,
-       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
-        "USB\\VID_0483&PID_DF11&REV_2201 DFU in FS Mode"}},
+       {kOsprey, kOtherBootloader}},
+      {"a Bluetooth LE board arrives while there is no bus",
+       [&] { bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)}); },
+       1,
+       {kOsprey, kOtherBootloader}},
+      {"a bus comes up, BlueZ not on it",
+       [&] { ASSERT_TRUE(bluez.emplace(false).busRunning()); },
+       1,
+       {kOsprey, kOtherBootloader}},
+      {"BlueZ comes up, knowing the board",
+       [&] {
+         ASSERT_TRUE(bluez->startBluez());
+         bluez->addDevice("D1:C2:B3:A4:F5:E6", "Merlin", 87);
+       },
+       1,
+       {kOsprey, kMerlin, kOtherBootloader}},
+      {"BlueZ goes away", [&] { bluez.reset(); }, 1, {kOsprey, kMerlin, kOtherBootloader}},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);

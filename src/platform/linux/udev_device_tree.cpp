@@ -55,7 +55,8 @@ std::optional<NodeFacts> UdevDeviceTree::factsLocked(NodeId node) {
     auto read = factsOf(udev_.get(), *parsed, *catalog_);
     if (!read) return std::nullopt;
     std::string syspath = read->syspath;
-    return Read{std::move(*read), std::move(syspath)};
+    const bool settled = read->settled;
+    return Read{std::move(*read), std::move(syspath), settled};
   });
   if (facts && facts->usbDevice && usb_->holds(facts->syspath)) standInForLibusbK(*facts);
   return facts;
