@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -398,6 +399,55 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
       listed.push_back(item.entry.path + " " + item.text);
     }
     EXPECT_EQ(listed, step.listed);
+  }
+}
+
+// A board plugged in and out again and again: what the tree keeps follows the devices present, not
+// the number of plugs, and the number of a board that went names nothing from then on, not even
+// the same board back again.
+TEST_F(LinuxDeviceTree, WhatTheTreeKeepsDoesNotGrowWithThePlugs) {
+  const struct {
+    const char* what;
+    std::function<testbed::DeviceId()> plug;
+  } boards[] = {
+      {"a USB board, always in the same port",
+       [&] {
+         return bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey", 1});
+       }},
+      {"a USB board, in another port each time",
+       [&] { return addBoard(BoardModel::Finch, "Brisa Finch"); }},
+      {"a Bluetooth board BlueZ does not answer about",
+       [&] { return bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)}); }},
+  };
+  const testbed::SystemBusAt noBus("unix:path=/nonexistent/brisa-test-bus");
+  constexpr int kPlugs = 12;
+  for (const auto& b : boards) {
+    SCOPED_TRACE(b.what);
+    const auto catalog = std::make_shared<HidrawCatalog>();
+    UdevDeviceTree tree(catalog);
+    HidrawHid hid(catalog);
+    std::optional<std::size_t> keptWhilePresent;
+    std::vector<NodeId> seen;
+    for (int plug = 0; plug < kPlugs; ++plug) {
+      const testbed::DeviceId board = b.plug();
+      const auto listed = tree.hidInterfaces();
+      ASSERT_EQ(listed.size(), 1u);
+      // What a rebuild and the selection after it read of the board.
+      const NodeId node = listed[0].node;
+      EXPECT_TRUE(tree.property(node, DeviceProperty::DeviceDesc));
+      for (auto at = tree.parentOf(node); at; at = tree.parentOf(*at)) tree.instanceId(*at);
+      EXPECT_TRUE(hid.openDevice(listed[0].path, HidAccess::QueryOnly).device);
+      if (!keptWhilePresent) keptWhilePresent = tree.keptEntries();
+      EXPECT_EQ(tree.keptEntries(), *keptWhilePresent) << "plug " << plug;
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), node), 0) << "plug " << plug;
+      for (const NodeId gone : seen) {
+        EXPECT_FALSE(tree.parentOf(gone));
+        EXPECT_FALSE(tree.property(gone, DeviceProperty::DeviceDesc));
+      }
+      seen.push_back(node);
+      bed.remove(board);
+      EXPECT_TRUE(tree.hidInterfaces().empty());
+    }
   }
 }
 

@@ -53,6 +53,11 @@ class DeviceMemo {
     return std::move(fresh->value);
   }
 
+  std::size_t size() {
+    std::lock_guard lock(mutex_);
+    return kept_.size();
+  }
+
   // Whether an answer is kept under `key` now.
   bool holds(const std::string& key) {
     const std::uint64_t stamp = changes_->stamp();

@@ -78,6 +78,12 @@ std::optional<std::string> HidrawCatalog::hidrawOf(std::string_view interfacePat
   return at->second;
 }
 
+std::size_t HidrawCatalog::keptEntries() {
+  const std::size_t described = descriptions_.size();
+  std::lock_guard lock(mutex_);
+  return described + lowEnergy_.size() + unanswered_.size() + hidrawByPath_.size();
+}
+
 void HidrawCatalog::rememberOnly(
     const std::vector<std::pair<std::string, std::string>>& pathsAndNodes) {
   std::unordered_map<std::string, std::string> fresh;

@@ -58,6 +58,9 @@ class HidrawCatalog {
   // After a listing of every node: these paths, and no others, are present.
   void rememberOnly(const std::vector<std::pair<std::string, std::string>>& pathsAndNodes);
 
+  // How many entries it keeps of the devices it has seen.
+  std::size_t keptEntries();
+
  private:
   const std::shared_ptr<BluezBus> bluez_;
   const std::shared_ptr<DeviceChanges> changes_ = std::make_shared<DeviceChanges>();
