@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -309,8 +310,12 @@ TEST_F(LinuxDeviceTree, ListsBoardsAndBootloadersAndNothingThatLooksLikeThem) {
 }
 
 // What the tree read of a device is kept while it stays, and read anew when udev says it
-// changed: a device that leaves and another that comes in its place get their own entries.
+// changed: a device that leaves and another that comes in its place get their own entries. What
+// BlueZ has not answered yet is no answer: a Bluetooth LE board is listed by the first rebuild
+// after BlueZ answers, and stays listed once it has.
 TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshScan) {
+  BRISA_REQUIRE_TOOL(testbed::BluezMock::toolsFound(), "dbus-daemon or python3-dbusmock");
+  const testbed::SystemBusAt noBus("unix:path=/nonexistent/brisa-test-bus");
   LinuxMachine machine;
   DeviceTree& tree = machine.deviceTree();
   EXPECT_TRUE(tree.presentDevices().empty());
@@ -319,6 +324,12 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
   constexpr const char* kBootloader = "USB\\VID_0483&PID_DF11&REV_2200 STM32  BOOTLOADER";
   constexpr const char* kFinch =
       "HID#VID_1209&PID_000A#1-3:1.0 HID-compliant game controller (USB) (Brisa Finch)";
+  constexpr const char* kOsprey =
+      "HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)";
+  constexpr const char* kOtherBootloader = "USB\\VID_0483&PID_DF11&REV_2201 DFU in FS Mode";
+  constexpr const char* kMerlin =
+      "HID#{00001812-0000-1000-8000-00805F9B34FB}_DEV_VID&021209_PID&0001#D1:C2:B3:A4:F5:E6 "
+      "HID-compliant game controller (Merlin - Bluetooth) (Merlin)";
   const struct {
     const char* what;
     std::function<void()> change;
@@ -345,8 +356,7 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
              {testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey", bed.port(board)});
        },
        1,
-       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
-        kBootloader}},
+       {kOsprey, kBootloader}},
       {"the bootloader leaves and another comes in its place",
        [&] {
          bed.remove(bootloader);
@@ -357,8 +367,23 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
          bed.addUsbDevice(other);
        },
        1,
-       {"HID#VID_1209&PID_0002#1-3:1.0 HID-compliant game controller (USB) (Brisa Osprey)",
-        "USB\\VID_0483&PID_DF11&REV_2201 DFU in FS Mode"}},
+       {kOsprey, kOtherBootloader}},
+      {"a Bluetooth LE board arrives while there is no bus",
+       [&] { bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)}); },
+       1,
+       {kOsprey, kOtherBootloader}},
+      {"a bus comes up, BlueZ not on it",
+       [&] { ASSERT_TRUE(bluez.emplace(false).busRunning()); },
+       1,
+       {kOsprey, kOtherBootloader}},
+      {"BlueZ comes up, knowing the board",
+       [&] {
+         ASSERT_TRUE(bluez->startBluez());
+         bluez->addDevice("D1:C2:B3:A4:F5:E6", "Merlin", 87);
+       },
+       1,
+       {kOsprey, kMerlin, kOtherBootloader}},
+      {"BlueZ goes away", [&] { bluez.reset(); }, 1, {kOsprey, kMerlin, kOtherBootloader}},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
@@ -374,6 +399,55 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
       listed.push_back(item.entry.path + " " + item.text);
     }
     EXPECT_EQ(listed, step.listed);
+  }
+}
+
+// A board plugged in and out again and again: what the tree keeps follows the devices present, not
+// the number of plugs, and the number of a board that went names nothing from then on, not even
+// the same board back again.
+TEST_F(LinuxDeviceTree, WhatTheTreeKeepsDoesNotGrowWithThePlugs) {
+  const struct {
+    const char* what;
+    std::function<testbed::DeviceId()> plug;
+  } boards[] = {
+      {"a USB board, always in the same port",
+       [&] {
+         return bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, "Brisa Osprey", 1});
+       }},
+      {"a USB board, in another port each time",
+       [&] { return addBoard(BoardModel::Finch, "Brisa Finch"); }},
+      {"a Bluetooth board BlueZ does not answer about",
+       [&] { return bed.addBleHid({testbed::boardHid(BoardModel::Merlin, 0x05)}); }},
+  };
+  const testbed::SystemBusAt noBus("unix:path=/nonexistent/brisa-test-bus");
+  constexpr int kPlugs = 12;
+  for (const auto& b : boards) {
+    SCOPED_TRACE(b.what);
+    const auto catalog = std::make_shared<HidrawCatalog>();
+    UdevDeviceTree tree(catalog);
+    HidrawHid hid(catalog);
+    std::optional<std::size_t> keptWhilePresent;
+    std::vector<NodeId> seen;
+    for (int plug = 0; plug < kPlugs; ++plug) {
+      const testbed::DeviceId board = b.plug();
+      const auto listed = tree.hidInterfaces();
+      ASSERT_EQ(listed.size(), 1u);
+      // What a rebuild and the selection after it read of the board.
+      const NodeId node = listed[0].node;
+      EXPECT_TRUE(tree.property(node, DeviceProperty::DeviceDesc));
+      for (auto at = tree.parentOf(node); at; at = tree.parentOf(*at)) tree.instanceId(*at);
+      EXPECT_TRUE(hid.openDevice(listed[0].path, HidAccess::QueryOnly).device);
+      if (!keptWhilePresent) keptWhilePresent = tree.keptEntries();
+      EXPECT_EQ(tree.keptEntries(), *keptWhilePresent) << "plug " << plug;
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), node), 0) << "plug " << plug;
+      for (const NodeId gone : seen) {
+        EXPECT_FALSE(tree.parentOf(gone));
+        EXPECT_FALSE(tree.property(gone, DeviceProperty::DeviceDesc));
+      }
+      seen.push_back(node);
+      bed.remove(board);
+      EXPECT_TRUE(tree.hidInterfaces().empty());
+    }
   }
 }
 

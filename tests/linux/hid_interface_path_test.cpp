@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/linux/node_registry.h"
 
 namespace brisa::platform {
@@ -80,6 +82,11 @@ TEST(NodeRegistry, KeysRoundTripAndNumbersStay) {
   }
   EXPECT_FALSE(registry.keyOf(0));
   EXPECT_FALSE(registry.keyOf(static_cast<NodeId>(ids.size() + 1)));
+  // A forgotten key's number names nothing from then on, and is not given to the key again.
+  registry.keepOnly([&](const std::string& key) { return key != cases[0].key; });
+  EXPECT_FALSE(registry.keyOf(ids[0]));
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), registry.idOf(cases[0].key)), 0);
+  for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_EQ(registry.idOf(cases[i].key), ids[i]);
   for (const char* bad : {"", "collection:", "collection:x:/sys", "collection:1/sys", "usb1"}) {
     EXPECT_FALSE(parseNodeKey(bad)) << bad;
   }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace brisa::platform {
 
@@ -13,6 +14,10 @@ namespace {
 constexpr int kMonitorBufferBytes = 1 << 20;
 // Past this many devices with events, the record starts again (as after a loss) rather than grow.
 constexpr std::size_t kMostRecorded = 4096;
+// Likewise past this many removals: each leaves the record of a device that is gone for good (a
+// device plugged in again comes back at another path, its HID device's number goes up), so
+// without this the record would grow with every plug.
+constexpr std::size_t kMostRemovals = 256;
 
 }  // namespace
 
@@ -88,13 +93,16 @@ void DeviceChanges::drainLocked() {
     }
     const char* syspath = udev_device_get_syspath(event.get());
     if (syspath == nullptr) continue;
-    if (lastEvent_.size() >= kMostRecorded) forgetLocked();
+    if (lastEvent_.size() >= kMostRecorded || removals_ >= kMostRemovals) forgetLocked();
     lastEvent_[syspath] = ++events_;
+    const char* action = udev_device_get_action(event.get());
+    if (action != nullptr && std::strcmp(action, "remove") == 0) ++removals_;
   }
 }
 
 void DeviceChanges::forgetLocked() {
   lastEvent_.clear();
+  removals_ = 0;
   trustedFrom_ = ++events_;
 }
 

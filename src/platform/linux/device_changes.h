@@ -42,6 +42,7 @@ class DeviceChanges {
   // Stamps older than this may miss events that were lost.
   std::uint64_t trustedFrom_ = 0;
   std::map<std::string, std::uint64_t, std::less<>> lastEvent_;  // by syspath: its event's number
+  std::size_t removals_ = 0;                                     // among those events
   int wake_ = -1;                                                // eventfd: the thread is to end
   std::thread watcher_;
 };

@@ -19,8 +19,8 @@ namespace brisa::platform {
 // udev has said nothing of it (see DeviceChanges); read afresh otherwise, so a device that went
 // and came back is always read anew. A sysfs directory is a device's own: one made again at the
 // same path is another inode, which tells a device that went and came back even where udev sends
-// no events. An absent answer is never kept. Thread-safe; the reading itself is done outside the
-// lock, as it may wait.
+// no events. An absent answer is never kept, nor one its reader says may change. Thread-safe; the
+// reading itself is done outside the lock, as it may wait.
 template <typename Value>
 class DeviceMemo {
  public:
@@ -29,6 +29,7 @@ class DeviceMemo {
   struct Read {
     Value value;
     std::string syspath;  // the device it was read from
+    bool keep = true;     // false: an answer that may change while the device stays
   };
 
   // The answer kept under `key`, or `read`'s.
@@ -43,13 +44,18 @@ class DeviceMemo {
     }
     std::optional<Read> fresh = read();
     if (!fresh) return std::nullopt;
-    if (const auto identity = identityOf(fresh->syspath)) {
+    if (const auto identity = fresh->keep ? identityOf(fresh->syspath) : std::nullopt) {
       std::lock_guard lock(mutex_);
       // Where udev sends nothing, nothing is forgotten by events: start again rather than grow.
       if (kept_.size() >= kMostKept) kept_.clear();
       kept_.insert_or_assign(key, Entry{*fresh, stamp, *identity});
     }
     return std::move(fresh->value);
+  }
+
+  std::size_t size() {
+    std::lock_guard lock(mutex_);
+    return kept_.size();
   }
 
   // Whether an answer is kept under `key` now.

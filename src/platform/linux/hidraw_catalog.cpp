@@ -26,25 +26,42 @@ void HidrawCatalog::learn(const std::vector<UhidBluetoothDevice>& devices) {
   const auto known = bluezDevices(*bluez_);
   std::lock_guard lock(mutex_);
   for (const UhidBluetoothDevice* device : unknown) {
-    const bool le = known && std::any_of(known->begin(), known->end(), [&](const BluezDevice& d) {
-                      return d.hidOverGatt && !device->address.empty() &&
-                             strcasecmp(d.address.c_str(), device->address.c_str()) == 0;
-                    });
+    if (!known) {
+      unanswered_.insert(device->hidSyspath);
+      continue;
+    }
+    unanswered_.erase(device->hidSyspath);
+    const bool le = std::any_of(known->begin(), known->end(), [&](const BluezDevice& d) {
+      return d.hidOverGatt && !device->address.empty() &&
+             strcasecmp(d.address.c_str(), device->address.c_str()) == 0;
+    });
     lowEnergy_.try_emplace(device->hidSyspath, le);
   }
 }
 
-bool HidrawCatalog::lowEnergy(const UhidBluetoothDevice& device) {
+std::optional<bool> HidrawCatalog::lowEnergy(const UhidBluetoothDevice& device) {
+  const auto verdict = [&]() -> std::optional<bool> {
+    const auto at = lowEnergy_.find(device.hidSyspath);
+    if (at == lowEnergy_.end()) return std::nullopt;
+    return at->second;
+  };
+  {
+    std::lock_guard lock(mutex_);
+    if (const auto known = verdict(); known || unanswered_.contains(device.hidSyspath)) {
+      return known;
+    }
+  }
   learn({device});
   std::lock_guard lock(mutex_);
-  const auto at = lowEnergy_.find(device.hidSyspath);
-  return at != lowEnergy_.end() && at->second;
+  return verdict();
 }
 
 void HidrawCatalog::keepOnly(const std::vector<std::string>& presentHidSyspaths) {
   const std::set<std::string> present(presentHidSyspaths.begin(), presentHidSyspaths.end());
+  const auto gone = [&](const std::string& syspath) { return !present.contains(syspath); };
   std::lock_guard lock(mutex_);
-  std::erase_if(lowEnergy_, [&](const auto& entry) { return !present.contains(entry.first); });
+  std::erase_if(lowEnergy_, [&](const auto& entry) { return gone(entry.first); });
+  std::erase_if(unanswered_, gone);
 }
 
 void HidrawCatalog::remember(std::string_view interfacePath, const std::string& hidrawSyspath) {
@@ -59,6 +76,12 @@ std::optional<std::string> HidrawCatalog::hidrawOf(std::string_view interfacePat
   const auto at = hidrawByPath_.find(key);
   if (at == hidrawByPath_.end()) return std::nullopt;
   return at->second;
+}
+
+std::size_t HidrawCatalog::keptEntries() {
+  const std::size_t described = descriptions_.size();
+  std::lock_guard lock(mutex_);
+  return described + lowEnergy_.size() + unanswered_.size() + hidrawByPath_.size();
 }
 
 void HidrawCatalog::rememberOnly(

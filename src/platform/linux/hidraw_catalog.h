@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,9 +26,10 @@ struct UhidBluetoothDevice {
 };
 
 // What the backend keeps of the HID devices it has seen, so as to ask nothing twice:
-// - whether a Bluetooth HID device is a Bluetooth LE one, as BlueZ said when the device was
-//   first seen: its org.bluez.Device1 with that Address lists HID over GATT in its UUIDs. No
-//   BlueZ, or no answer, makes it not one;
+// - whether a Bluetooth HID device is a Bluetooth LE one, as BlueZ first answered: its
+//   org.bluez.Device1 with that Address lists HID over GATT in its UUIDs. While BlueZ has not
+//   answered (no bus, no BlueZ on it, no answer in time) there is no verdict: the device counts
+//   as not one for now, and BlueZ is asked again by the next listing of every node;
 // - which hidraw node each interface path names, so that a path opens without a listing of
 //   every node;
 // - each hidraw node's description, while the node stays and udev says nothing of it (see
@@ -42,9 +44,12 @@ class HidrawCatalog {
   // By the node's sysfs path.
   DeviceMemo<HidrawNode>& descriptions() { return descriptions_; }
 
-  // Asks BlueZ once, for all of these that it was not asked about yet.
+  // Asks BlueZ once, for all of these that it has given no verdict on, those it did not answer
+  // about before included. A listing of every node does this first.
   void learn(const std::vector<UhidBluetoothDevice>& devices);
-  bool lowEnergy(const UhidBluetoothDevice& device);
+  // BlueZ's verdict; absent while it has not answered. Asks about a device never asked about; one
+  // that got no answer waits for the next learn(), so a listing asks at most once.
+  std::optional<bool> lowEnergy(const UhidBluetoothDevice& device);
   // After a listing of every node: forgets the devices that went.
   void keepOnly(const std::vector<std::string>& presentHidSyspaths);
 
@@ -53,12 +58,16 @@ class HidrawCatalog {
   // After a listing of every node: these paths, and no others, are present.
   void rememberOnly(const std::vector<std::pair<std::string, std::string>>& pathsAndNodes);
 
+  // How many entries it keeps of the devices it has seen.
+  std::size_t keptEntries();
+
  private:
   const std::shared_ptr<BluezBus> bluez_;
   const std::shared_ptr<DeviceChanges> changes_ = std::make_shared<DeviceChanges>();
   DeviceMemo<HidrawNode> descriptions_{changes_};
   mutable std::mutex mutex_;
   std::map<std::string, bool> lowEnergy_;                      // by HID device syspath
+  std::set<std::string> unanswered_;                           // asked without an answer
   std::unordered_map<std::string, std::string> hidrawByPath_;  // canonical path -> syspath
 };
 

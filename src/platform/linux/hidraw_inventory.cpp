@@ -95,13 +95,17 @@ std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid) {
                              textOr(udev_device_get_property_value(hid, "HID_UNIQ"))};
 }
 
-std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog) {
+std::optional<HidBusReading> hidBusOf(udev_device* hid, HidrawCatalog& catalog) {
   const auto id = parseHidId(textOr(udev_device_get_property_value(hid, "HID_ID")));
   if (!id) return std::nullopt;
-  if (id->bus == kBusUsb) return HidBus::Usb;
-  if (id->bus != kBusBluetooth) return HidBus::Other;
+  if (id->bus == kBusUsb) return HidBusReading{HidBus::Usb};
+  if (id->bus != kBusBluetooth) return HidBusReading{HidBus::Other};
   const auto uhid = uhidBluetoothOf(hid);
-  return uhid && catalog.lowEnergy(*uhid) ? HidBus::BluetoothLowEnergy : HidBus::BluetoothClassic;
+  if (!uhid) return HidBusReading{HidBus::BluetoothClassic};
+  const auto lowEnergy = catalog.lowEnergy(*uhid);
+  return HidBusReading{
+      lowEnergy.value_or(false) ? HidBus::BluetoothLowEnergy : HidBus::BluetoothClassic,
+      lowEnergy.has_value()};
 }
 
 namespace {
@@ -117,7 +121,8 @@ std::optional<HidrawNode> readHidraw(udev* context, udev_device* hidraw, HidrawC
   node.syspath = textOr(udev_device_get_syspath(hidraw));
   node.devnode = textOr(udev_device_get_devnode(hidraw));
   node.hidSyspath = textOr(udev_device_get_syspath(hid));
-  node.bus = *bus;
+  node.bus = bus->bus;
+  node.busSettled = bus->settled;
   node.vendorId = id->vendorId;
   node.productId = id->productId;
   node.uniq = textOr(udev_device_get_property_value(hid, "HID_UNIQ"));
@@ -150,7 +155,8 @@ std::optional<HidrawNode> describeHidraw(udev* context, const std::string& syspa
     const UdevDevicePtr hidraw = deviceAt(context, syspath);
     auto read = hidraw ? readHidraw(context, hidraw.get(), catalog) : std::nullopt;
     if (!read) return std::nullopt;
-    return Read{std::move(*read), syspath};
+    const bool settled = read->busSettled;
+    return Read{std::move(*read), syspath, settled};
   });
   if (node) {
     for (const HidrawCollection& c : node->collections) catalog.remember(c.path, node->syspath);

@@ -21,9 +21,15 @@ namespace brisa::platform {
 // A HID device (subsystem "hid") that BlueZ made through uhid; absent for any other.
 std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid);
 
+struct HidBusReading {
+  HidBus bus = HidBus::Other;
+  // False for a device BlueZ made through uhid that BlueZ has not answered about yet: it counts
+  // as Classic until BlueZ answers, so nothing read on that ground is to be kept.
+  bool settled = true;
+};
 // The bus of a HID device; absent when its HID_ID does not read. A device BlueZ made through
 // uhid is Bluetooth LE only when the catalog says so.
-std::optional<HidBus> hidBusOf(udev_device* hid, HidrawCatalog& catalog);
+std::optional<HidBusReading> hidBusOf(udev_device* hid, HidrawCatalog& catalog);
 
 // The node at that sysfs path. Each node described is remembered in the catalog by its
 // interface paths, and is not read again while udev says nothing of it.

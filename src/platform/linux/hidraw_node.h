@@ -22,6 +22,7 @@ struct HidrawNode {
   std::string devnode;     // /dev/hidrawN
   std::string hidSyspath;  // the HID device that owns the node
   HidBus bus = HidBus::Other;
+  bool busSettled = true;  // see HidBusReading
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
   std::uint16_t versionNumber = 0;

@@ -99,9 +99,11 @@ std::optional<NodeFacts> sysfsFacts(udev* context, const std::string& syspath,
     // BlueZ creates a Bluetooth LE device's HID device apart from any Bluetooth node; the
     // device it belongs to is the one its unique id (the address) names.
     const std::string uniq = textOr(udev_device_get_property_value(d, "HID_UNIQ"));
-    if (hidBusOf(d, catalog) == HidBus::BluetoothLowEnergy && !uniq.empty()) {
+    const auto bus = hidBusOf(d, catalog);
+    if (bus && bus->bus == HidBus::BluetoothLowEnergy && !uniq.empty()) {
       facts.parentKey = bluetoothKey(uniq);
     }
+    facts.settled = !bus || bus->settled;
   } else if (subsystem == "bluetooth") {
     facts.classGuid = kBluetoothClassGuid;
     facts.className = "Bluetooth";
@@ -149,7 +151,7 @@ std::optional<NodeFacts> bluetoothFacts(udev* context, const NodeKey& key, Hidra
   for (UdevDevicePtr& each : devicesOf(context, "hid")) {
     const auto device = uhidBluetoothOf(each.get());
     if (device && bluetoothKey(device->address) == bluetoothKey(key.address) &&
-        catalog.lowEnergy(*device)) {
+        catalog.lowEnergy(*device).value_or(false)) {
       hid = std::move(each);
       break;
     }

@@ -26,6 +26,8 @@ struct NodeFacts {
   // A USB device, which stands in the libusbK class while it stands in for a device of that
   // class (see UsbDeviceTable); that may change while it stays, so it is not among these facts.
   bool usbDevice = false;
+  // False when they rest on a verdict BlueZ has not given yet (see HidBusReading).
+  bool settled = true;
 };
 
 // Absent when the node is not there (any more).

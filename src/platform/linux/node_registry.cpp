@@ -59,15 +59,30 @@ std::optional<NodeKey> parseNodeKey(std::string_view key) {
 
 NodeId NodeRegistry::idOf(const std::string& key) {
   std::lock_guard lock(mutex_);
-  const auto [at, added] = ids_.try_emplace(key, static_cast<NodeId>(keys_.size() + 1));
-  if (added) keys_.push_back(key);
+  const auto [at, added] = ids_.try_emplace(key, last_ + 1);
+  if (added) keys_.emplace(++last_, key);
   return at->second;
 }
 
 std::optional<std::string> NodeRegistry::keyOf(NodeId id) const {
   std::lock_guard lock(mutex_);
-  if (id == 0 || id > keys_.size()) return std::nullopt;
-  return keys_[id - 1];
+  const auto at = keys_.find(id);
+  if (at == keys_.end()) return std::nullopt;
+  return at->second;
+}
+
+void NodeRegistry::keepOnly(const std::function<bool(const std::string& key)>& present) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(ids_, [&](const auto& entry) {
+    if (present(entry.first)) return false;
+    keys_.erase(entry.second);
+    return true;
+  });
+}
+
+std::size_t NodeRegistry::size() const {
+  std::lock_guard lock(mutex_);
+  return ids_.size();
 }
 
 }  // namespace brisa::platform

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "platform/device_tree.h"
 
@@ -31,17 +31,21 @@ std::string bluetoothKey(std::string_view address);
 std::string gattServiceKey(std::string_view address);
 std::optional<NodeKey> parseNodeKey(std::string_view key);
 
-// Node numbers: the same key always gets the same number (also after the device went and came
-// back), and a number is never reused for another key. Thread-safe.
+// Node numbers: a key keeps its number while it is remembered, and a number is never reused for
+// another key, so a number kept past its key's forgetting names nothing. Thread-safe.
 class NodeRegistry {
  public:
   NodeId idOf(const std::string& key);
   std::optional<std::string> keyOf(NodeId id) const;
+  // Forgets every key `present` refuses; one met again later gets a new number.
+  void keepOnly(const std::function<bool(const std::string& key)>& present);
+  std::size_t size() const;
 
  private:
   mutable std::mutex mutex_;
   std::unordered_map<std::string, NodeId> ids_;
-  std::vector<std::string> keys_;  // node n is keys_[n - 1]
+  std::unordered_map<NodeId, std::string> keys_;
+  NodeId last_ = 0;
 };
 
 }  // namespace brisa::platform

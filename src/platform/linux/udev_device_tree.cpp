@@ -1,5 +1,9 @@
 #include "platform/linux/udev_device_tree.h"
 
+#include <unistd.h>
+
+#include <set>
+
 #include "platform/linux/bluez_gatt.h"
 #include "platform/linux/hid_watch.h"
 #include "platform/linux/hidraw_inventory.h"
@@ -27,13 +31,50 @@ std::vector<DeviceInterface> UdevDeviceTree::hidInterfaces() {
   std::lock_guard lock(mutex_);
   std::vector<DeviceInterface> result;
   if (!udev_) return result;
-  for (const HidrawNode& node : listHidraw(udev_.get(), *catalog_)) {
+  const std::vector<HidrawNode> listed = listHidraw(udev_.get(), *catalog_);
+  forgetGoneNodesLocked(listed);
+  for (const HidrawNode& node : listed) {
     for (std::size_t i = 0; i < node.collections.size(); ++i) {
       result.push_back(DeviceInterface{node.collections[i].path,
                                        nodes_.idOf(collectionKey(node.hidSyspath, i))});
     }
   }
   return result;
+}
+
+// A collection is there while its node is listed; a sysfs device while something listed or
+// standing in hangs below it (no file to look at), else while its directory is there. Nodes
+// named by a Bluetooth address stay: there is one per device BlueZ has known, however often it
+// comes and goes.
+void UdevDeviceTree::forgetGoneNodesLocked(const std::vector<HidrawNode>& listed) {
+  std::set<std::string> collections;
+  const std::vector<std::string>& standingIn = usb_->current();
+  std::set<std::string> leaves(standingIn.begin(), standingIn.end());
+  for (const HidrawNode& node : listed) {
+    for (std::size_t i = 0; i < node.collections.size(); ++i) {
+      collections.insert(collectionKey(node.hidSyspath, i));
+    }
+    leaves.insert(node.syspath);
+  }
+  const auto holdsOrIsAbove = [&](const std::string& syspath) {
+    if (leaves.contains(syspath)) return true;
+    const auto below = leaves.lower_bound(syspath + '/');
+    return below != leaves.end() && isBelow(*below, syspath);
+  };
+  nodes_.keepOnly([&](const std::string& key) {
+    const auto parsed = parseNodeKey(key);
+    if (!parsed) return false;
+    switch (parsed->kind) {
+      case NodeKind::Collection:
+        return collections.contains(key);
+      case NodeKind::Sysfs:
+        return holdsOrIsAbove(parsed->syspath) || ::access(parsed->syspath.c_str(), F_OK) == 0;
+      case NodeKind::BluetoothDevice:
+      case NodeKind::GattService:
+        return true;
+    }
+    return false;
+  });
 }
 
 std::vector<PresentDevice> UdevDeviceTree::presentDevices() {
@@ -55,7 +96,8 @@ std::optional<NodeFacts> UdevDeviceTree::factsLocked(NodeId node) {
     auto read = factsOf(udev_.get(), *parsed, *catalog_);
     if (!read) return std::nullopt;
     std::string syspath = read->syspath;
-    return Read{std::move(*read), std::move(syspath)};
+    const bool settled = read->settled;
+    return Read{std::move(*read), std::move(syspath), settled};
   });
   if (facts && facts->usbDevice && usb_->holds(facts->syspath)) standInForLibusbK(*facts);
   return facts;
@@ -110,6 +152,11 @@ std::vector<DeviceInterface> UdevDeviceTree::gattServiceInterfaces(const Guid& s
                                      nodes_.idOf(gattServiceKey(device.address))});
   }
   return result;
+}
+
+std::size_t UdevDeviceTree::keptEntries() {
+  std::lock_guard lock(mutex_);
+  return nodes_.size() + facts_.size() + catalog_->keptEntries();
 }
 
 std::unique_ptr<Subscription> UdevDeviceTree::watchHidInterfaces(

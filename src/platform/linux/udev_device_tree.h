@@ -22,6 +22,10 @@ namespace brisa::platform {
 //   for it, so a battery is found below its own board only;
 // - present devices are the USB devices that stand in the libusbK class, from a table a udev
 //   monitor keeps current (the bootloader count asks every 5 ms).
+// Node numbers of devices that went are forgotten after the next listing of every HID interface,
+// which a rebuild of the device list begins with: the entries of the list before it are the only
+// holders of those numbers, and they are being replaced. A number is never given to another node,
+// so one kept past that names nothing.
 // Thread-safe.
 class UdevDeviceTree final : public DeviceTree {
  public:
@@ -41,8 +45,13 @@ class UdevDeviceTree final : public DeviceTree {
   std::unique_ptr<Subscription> watchHidInterfaces(
       std::function<void(const HidChange&)> callback) override;
 
+  // How many entries it keeps of the devices it has seen (node numbers, what was read of them),
+  // the catalog's included.
+  std::size_t keptEntries();
+
  private:
   std::optional<NodeFacts> factsLocked(NodeId node);
+  void forgetGoneNodesLocked(const std::vector<HidrawNode>& listed);
 
   const std::shared_ptr<HidrawCatalog> catalog_;
   std::mutex mutex_;  // one libudev context, used by one thread at a time

@@ -87,7 +87,20 @@ bool BluezMock::toolsFound() {
   return tool("DBUS_DAEMON") != nullptr && tool("DBUSMOCK_PYTHON") != nullptr;
 }
 
-BluezMock::BluezMock() {
+SystemBusAt::SystemBusAt(const std::string& address) {
+  if (const char* saved = std::getenv("DBUS_SYSTEM_BUS_ADDRESS")) saved_ = saved;
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+}
+
+SystemBusAt::~SystemBusAt() {
+  if (saved_) {
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved_->c_str(), 1);
+  } else {
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  }
+}
+
+BluezMock::BluezMock(bool withBluez) {
   if (!toolsFound()) return;
   // The daemon tells its address on a pipe and stays in the foreground as our child.
   int pipeFds[2];
@@ -99,28 +112,27 @@ BluezMock::BluezMock() {
   while (::read(pipeFds[0], &c, 1) == 1 && c != '\n') address += c;
   ::close(pipeFds[0]);
   if (daemon_ < 0 || address.empty()) return;
+  bus_.emplace(address);
+  if (withBluez) startBluez();
+}
 
-  if (const char* saved = std::getenv("DBUS_SYSTEM_BUS_ADDRESS")) savedAddress_ = saved;
-  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+bool BluezMock::startBluez() {
+  if (!bus_ || mock_ >= 0) return running_;
   mock_ =
       spawn({tool("DBUSMOCK_PYTHON"), "-m", "dbusmock", "--system", "--template", "bluez5"}, -1);
-  if (mock_ < 0) return;
+  if (mock_ < 0) return false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!nameHasOwner("org.bluez")) {
-    if (std::chrono::steady_clock::now() > deadline) return;
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   running_ = call("/", "org.bluez.Mock", "AddAdapter", "ss", "hci0", "brisa-test");
+  return running_;
 }
 
 BluezMock::~BluezMock() {
   stop(mock_);
   stop(daemon_);
-  if (savedAddress_) {
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", savedAddress_->c_str(), 1);
-  } else {
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-  }
 }
 
 bool BluezMock::call(const char* path, const char* interface, const char* method, const char* types,

@@ -11,19 +11,35 @@ namespace brisa::testbed {
 inline constexpr const char* kHidOverGattUuid = "00001812-0000-1000-8000-00805f9b34fb";
 inline constexpr const char* kClassicHidUuid = "00001124-0000-1000-8000-00805f9b34fb";
 
+// Points the system bus elsewhere while alive.
+class SystemBusAt {
+ public:
+  explicit SystemBusAt(const std::string& address);
+  ~SystemBusAt();
+  SystemBusAt(const SystemBusAt&) = delete;
+  SystemBusAt& operator=(const SystemBusAt&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
+
 // BlueZ as python-dbusmock's bluez5 template plays it, on a private bus of its own that
 // DBUS_SYSTEM_BUS_ADDRESS points to while the mock lives. The tools come from the test's
 // environment: DBUS_DAEMON and DBUSMOCK_PYTHON (a python3 that has dbusmock).
 class BluezMock {
  public:
-  BluezMock();
+  // `withBluez` false: the bus alone, BlueZ not (yet) on it; startBluez() brings it up.
+  explicit BluezMock(bool withBluez = true);
   ~BluezMock();
   BluezMock(const BluezMock&) = delete;
   BluezMock& operator=(const BluezMock&) = delete;
 
   // Whether the tools were there and the mock answers on the bus.
   bool running() const { return running_; }
+  bool busRunning() const { return bus_.has_value(); }
   static bool toolsFound();
+  // Whether BlueZ came up and answers.
+  bool startBluez();
 
   // A device of adapter hci0 offering `service` (its UUIDs; null: none); with a level it
   // publishes org.bluez.Battery1. Its object path.
@@ -37,7 +53,7 @@ class BluezMock {
 
   pid_t daemon_ = -1;
   pid_t mock_ = -1;
-  std::optional<std::string> savedAddress_;
+  std::optional<SystemBusAt> bus_;
   bool running_ = false;
 };
 
