@@ -58,8 +58,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   // When an edit that the reports take as a number holds none: says which, shows it with the
   // focus, and answers true.
   bool RefuseUnconvertedText();
-  // Called on every timer tick: once a write that Update stopped waiting for has ended, tells
-  // the user how it ended.
+  // Called on every timer tick: once the write that Update asked for has ended, tells the user
+  // how it ended.
   void ReportOwedWriteOutcome();
 
   // Brings the menu items that have an update rule up to date.
@@ -115,7 +115,7 @@ class CBrisaDlg final : public ui::DialogEvents {
   AppContext& m_context;
   Environment& m_environment;
   ui::Window* m_window = nullptr;
-  // Update returned before its write ended; the timer tick reports the outcome.
+  // Update has asked for a write whose outcome the timer tick is to report.
   bool m_writeOutcomeOwed = false;
 
   // Board link: set from any thread by the HID notification, taken by the timer tick.

@@ -14,10 +14,6 @@ namespace {
 
 namespace ids = res::main_dialog;
 
-// Update looks this many times, this far apart, for the write worker to have finished.
-constexpr int kUpdateLooks = 5;
-constexpr std::uint32_t kUpdateLookMs = 25;
-
 }  // namespace
 
 ConfigPages CBrisaDlg::Pages() const {
@@ -64,16 +60,9 @@ void CBrisaDlg::OnBnClickedUpdate() {
     }
     board::Raise(board.writeRequest, board.writeWake);
   }
-  m_writeOutcomeOwed = false;
   UpdateData(false);
-  for (int look = 0; look < kUpdateLooks; ++look) {
-    Clock().sleepMs(kUpdateLookMs);
-    if (board.writeRequest == 0) {
-      ShowWriteOutcome();
-      return;
-    }
-  }
-  // A board that refuses a report is retried for longer than this wait.
+  // The window does not wait for the board, which may take seconds to answer or never answer:
+  // the timer tick says how the write ended once it has.
   m_writeOutcomeOwed = true;
 }
 
