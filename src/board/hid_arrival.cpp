@@ -61,9 +61,9 @@ bool HandOver(Meeting& meeting, const std::shared_ptr<HidDevice>& device, bool r
     return false;
   }
   const auto attributes = device->attributes();
-  if (!attributes || !meeting.hand([&](HidArrival& a) { a.attributes = attributes; })) {
-    return meeting.stillWanted();
-  }
+  // Capabilities are asked for only with attributes; report 3 is wanted either way.
+  if (!attributes) return meeting.stillWanted();
+  if (!meeting.hand([&](HidArrival& a) { a.attributes = attributes; })) return false;
   const auto caps = device->capabilities();
   return meeting.hand([&](HidArrival& a) { a.caps = caps; });
 }

@@ -38,7 +38,7 @@ bool FirmwareImageFile::read(std::vector<std::uint8_t>& image) {
   try {
     image.resize(static_cast<std::size_t>(size_));
     // A file that shrank since its size was taken would leave bytes that no one chose.
-    whole = image.empty() || std::fread(image.data(), 1, image.size(), file_) == image.size();
+    whole = std::fread(image.data(), 1, image.size(), file_) == image.size();
   } catch (const std::bad_alloc&) {
     whole = false;
   }
