@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "board/identification.h"
+#include "board/report_exchange.h"
 #include "dfu/dfu_probe.h"
 #include "dfu/format_scan.h"
 
@@ -30,6 +31,11 @@ bool CloseBoardObjects(BoardState& state, std::shared_ptr<platform::HidDevice>& 
   // Nor a reboot asked for this board.
   state.rebootRequest.store(0, std::memory_order_release);
   old = std::move(state.hDevice);
+  state.hidCaps.reset();
+  state.modelAwaited.reset();
+  state.identityRead.store(0, std::memory_order_release);
+  // A read of the board that closes is not shown as the next one's.
+  state.readDone.store(0, std::memory_order_release);
   state.configReadFromBoard.store(0, std::memory_order_release);
   return dropped;
 }
@@ -87,12 +93,19 @@ HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string
   HidArrival arrival;
   if (hid != nullptr) arrival = OpenWithin(*hid, path, std::chrono::milliseconds(kOpenWaitMs));
   std::unique_ptr<Device> model;
-  if (arrival.readWrite) {
+  std::optional<std::uint32_t> awaited;
+  if (arrival.readWrite && arrival.identity) {
     // Report 3 tells the model (no model exists yet, so its payload starts at byte 1).
     std::lock_guard lock(state.boardLock);
-    if (arrival.identity) state.configRecord.settings = PayloadOf(*arrival.identity);
+    state.configRecord.settings = PayloadOf(*arrival.identity);
+    state.identityRead.store(1, std::memory_order_release);
     model = CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), bluetoothMark);
     result.kind = HidOpenKind::ReadWrite;
+  } else if (arrival.readWrite) {
+    // What the settings block holds is another board's, or a file's: the read asked for below
+    // brings this board's report 3.
+    awaited = bluetoothMark;
+    result.kind = HidOpenKind::Unidentified;
   } else if (hid != nullptr && !arrival.answered) {
     result.kind = HidOpenKind::TimedOut;
     return result;
@@ -109,12 +122,25 @@ HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string
   {
     std::lock_guard lock(state.boardLock);
     state.pDevice = std::move(model);
+    state.modelAwaited = awaited;
     state.hDevice = arrival.device;
-    if (arrival.caps) state.hidCaps = *arrival.caps;
+    state.hidCaps = arrival.caps;
   }
-  // Raised last, once the handle, the model and the capabilities are all in place.
-  if (arrival.device) Raise(state.readRequest, state.readWake);
+  // Asked last, once the handle, the model and the capabilities are all in place.
+  if (arrival.device) AskRead(state);
   return result;
+}
+
+bool IdentifyFromRead(BoardState& state) {
+  std::lock_guard lock(state.boardLock);
+  if (state.pDevice || !state.modelAwaited ||
+      state.identityRead.load(std::memory_order_acquire) == 0) {
+    return false;
+  }
+  state.pDevice =
+      CreateDevice(ModelFromKey(ModelKeyOf(state.configRecord.settings)), *state.modelAwaited);
+  state.modelAwaited.reset();
+  return true;
 }
 
 bool ReleaseBootloader(dfu::DfuState& dfu) {
@@ -134,6 +160,14 @@ BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool kee
     state.pDevice = CreateDevice(ModelId::DFU, false);
   }
   if (keepDfuObjects) return result;
+  const BootloaderOpening reopened = ReopenBootloader(dfu, clock);
+  result.closedPrevious = reopened.closedPrevious;
+  result.probed = reopened.probed;
+  return result;
+}
+
+BootloaderOpening ReopenBootloader(dfu::DfuState& dfu, platform::Clock& clock) {
+  BootloaderOpening result;
   result.closedPrevious = ReleaseBootloader(dfu);
   platform::Usb* usb = dfu.pUsbContext;
   if (usb == nullptr) return result;

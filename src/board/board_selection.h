@@ -20,13 +20,16 @@ std::string IdentityText(std::uint32_t value);
 std::uint32_t BootloaderRevision(std::string_view path);
 
 // How long selection waits for a HID interface to open and answer. A board whose report 3 has
-// not come by then is identified from what the settings block held before, as when the read
-// fails; one that has not even opened is left unopened.
+// not come by then is identified by the first read that brings it; one that has not even
+// opened is left unopened.
 inline constexpr std::uint32_t kOpenWaitMs = 1000;
 
 // How the HID interface of a selected entry opened.
 enum class HidOpenKind {
-  ReadWrite,     // a board: identified by its report 3
+  ReadWrite,  // a board: identified by its report 3
+  // A board whose report 3 did not come in time or did not read: open, its read asked for, and
+  // without a model until that read brings report 3 (see IdentifyFromRead).
+  Unidentified,
   QueryOnly,     // a keyboard collection, open for queries
   None,          // a keyboard collection that did not open at all
   AccessDenied,  // a board this user may not open: nothing is open, no model is made
@@ -46,6 +49,10 @@ struct HidOpening {
 HidOpening OpenHidBoard(BoardState& state, platform::Hid* hid, const std::string& path,
                         bool bluetoothMark);
 
+// Gives an Unidentified board its model once a read has brought its report 3; true when it
+// did so now.
+bool IdentifyFromRead(BoardState& state);
+
 struct BootloaderOpening {
   bool writeDropped = false;
   bool closedPrevious = false;  // a bootloader was open before and has been released
@@ -58,6 +65,10 @@ struct BootloaderOpening {
 // probed, its requests within the probe's time budget on `clock`.
 BootloaderOpening OpenBootloader(BoardState& state, dfu::DfuState& dfu, bool keepDfuObjects,
                                  platform::Clock& clock);
+
+// Releases the bootloader objects, then opens and probes the first bootloader the USB library
+// lists (`writeDropped` stays false).
+BootloaderOpening ReopenBootloader(dfu::DfuState& dfu, platform::Clock& clock);
 
 // Closes the bootloader and releases its interface list; true when one was open.
 bool ReleaseBootloader(dfu::DfuState& dfu);

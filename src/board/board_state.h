@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "board/config_record.h"
 #include "board/device.h"
@@ -28,35 +29,36 @@ enum class WriteOutcome : std::uint32_t {
 // 0 or 1. Who raises, clears and reads what ("window": the user interface thread; selection
 // runs there and works under boardLock):
 //
-//   item                 raised / set by              cleared by                 read by
-//   readRequest          Read, selection once the     read worker, once the      read worker
-//                        board is in place; Update    record holds its answers
-//                        for a read it took back      (left raised if abandoned)
-//   readDone             read worker, with the        tick, once shown; Update   tick
-//                        record, under boardLock      (a read not shown yet)
-//   writeRequest         Update, under boardLock      write worker (outcome      both workers;
-//   window
-//                                                     first); selection          (Exit, Update's
-//                                                     looks)
-//   rebootRequest        Reboot                       write worker once sent;    write worker
-//                                                     selection
-//   writeOutcome         write worker; selection      Update (to None)           window
-//                        (Dropped)
-//   outReports, Version  Update, under boardLock      -                          write worker,
-//   copied
-//                                                                                under boardLock
-//   selection            selection, under boardLock   -                          workers: a pass
-//   taken
-//                                                                                under another
-//                                                                                number is
-//                                                                                abandoned
-//   configReadFromBoard  read worker                  selection                  tick (Update
-//   allowed) inputState,          read worker, under           selection                  tick,
-//   under inputLock
-//     inputReceived      inputLock
-//   hDevice, pDevice,    selection, under boardLock   selection                  workers, copied
-//   under
-//     hidCaps                                                                    boardLock
+// clang-format off
+//   item                raised / set by                cleared by                    read by
+//   readRequest         Read, selection once the       read worker, once the record  read worker
+//     (+ readAsked)     board is in place, Update for  holds its answers, unless it
+//                       a read it took back: all       was asked again meanwhile
+//                       under boardLock                (left raised if abandoned)
+//   readDone            read worker, with the record,  tick, before it shows the     tick
+//                       under boardLock                record; Update (a read not
+//                                                      shown yet); selection
+//   writeRequest        Update, under boardLock, with  write worker, outcome first,  both workers;
+//     (+ outReports,    the reports and a new version  unless newer reports came;    window (Exit,
+//     Version)                                         selection                     Update)
+//   rebootRequest       Reboot, under boardLock        write worker once sent,       write worker
+//     (+ rebootAsked)                                  unless asked again meanwhile;
+//                                                      selection
+//   writeOutcome        write worker; selection        Update (to None)              window
+//                       (Dropped)
+//   selection           selection, under boardLock     -                             workers: a
+//                                                                                    pass under
+//                                                                                    another number
+//                                                                                    ends
+//   identityRead        selection, read worker: with   selection                     tick
+//                       report 3, under boardLock
+//   configReadFromBoard read worker                    selection                     tick (Update)
+//   inputState,         read worker, under inputLock   selection                     tick
+//     inputReceived
+//   hDevice, pDevice,   selection (pDevice also the    selection                     workers,
+//     hidCaps           tick, for a board identified                                 copied under
+//                       late; hidCaps also a worker)                                 boardLock
+// clang-format on
 //
 // The upgrade request is the download's own (dfu::DfuState::upgradeRequest).
 struct BoardState {
@@ -64,6 +66,10 @@ struct BoardState {
   std::atomic<std::uint32_t> readDone{0};
   std::atomic<std::uint32_t> writeRequest{0};
   std::atomic<std::uint32_t> rebootRequest{0};
+  // How often a read and a reboot have been asked for (see AskRead, AskReboot): a pass that
+  // ends clears its request only when it was not asked for again while the pass ran.
+  std::uint64_t readAsked = 0;
+  std::uint64_t rebootAsked = 0;
   std::atomic<WriteOutcome> writeOutcome{WriteOutcome::None};
   // Rung with every flag raised for a worker (and by selection), so an idle worker sleeps
   // until there is work instead of looking every period.
@@ -80,13 +86,21 @@ struct BoardState {
   // older set leaves the request raised for the newer one.
   std::uint64_t outReportsVersion = 0;
   std::unique_ptr<Device> pDevice;  // the selected board's model; null while none is selected
+  // A board opened for reading and writing whose report 3 did not come while selection waited
+  // has no model until a read brings it (IdentifyFromRead): nothing of another board's settings
+  // may decide what it is. The Bluetooth mark of its entry; window thread only.
+  std::optional<std::uint32_t> modelAwaited;
+  // 1 once the settings block holds report 3 read from the selected board.
+  std::atomic<std::uint32_t> identityRead{0};
 
   // The selected board's objects, replaced by selection. A worker takes its own share of the
   // handle (with the capabilities and the selection number) under boardLock and talks to the
   // board outside it, so the window never waits for a board call in progress; the old handle
   // closes when the last share goes.
   std::shared_ptr<platform::HidDevice> hDevice;  // the open HID interface; null: none open
-  platform::HidCaps hidCaps;                     // its report lengths, as last read
+  // Its own report lengths; absent until they have been read from it (a worker asks when
+  // selection did not get them in time).
+  std::optional<platform::HidCaps> hidCaps;
   // Counts selections. A worker whose share was taken under another number abandons its pass,
   // so nothing of it reaches the next board.
   std::atomic<std::uint64_t> selection{0};

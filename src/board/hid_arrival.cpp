@@ -51,15 +51,8 @@ class Meeting {
   HidArrival arrival_;
 };
 
-// Hands the device over with its attributes and capabilities; the device stays the thread's
-// own too, until it returns.
-bool HandOver(Meeting& meeting, const std::shared_ptr<HidDevice>& device, bool readWrite) {
-  if (!meeting.hand([&](HidArrival& a) {
-        a.device = device;
-        a.readWrite = readWrite;
-      })) {
-    return false;
-  }
+// Hands over the attributes and capabilities of a device the window has already been given.
+bool HandOverFacts(Meeting& meeting, const std::shared_ptr<HidDevice>& device) {
   const auto attributes = device->attributes();
   // Capabilities are asked for only with attributes; report 3 is wanted either way.
   if (!attributes) return meeting.stillWanted();
@@ -68,27 +61,41 @@ bool HandOver(Meeting& meeting, const std::shared_ptr<HidDevice>& device, bool r
   return meeting.hand([&](HidArrival& a) { a.caps = caps; });
 }
 
+// The outcome of the opening and its handle go over in one step: a handle that opens at the
+// deadline is either the window's or closed here, and an interface is never taken for one that
+// did not open while its open is still on its way.
 void Open(Meeting& meeting, platform::Hid& hid, const std::string& path) {
   platform::HidOpenResult opened = hid.openDevice(path, HidAccess::ReadWrite);
-  const HidOpenError error = opened.error;
-  if (!meeting.hand([&](HidArrival& a) {
-        a.answered = true;
-        a.error = error;
-      })) {
-    return;  // a handle that came too late closes here
-  }
   if (opened.device) {
     const std::shared_ptr<HidDevice> device = std::move(opened.device);
-    if (!HandOver(meeting, device, true)) return;
+    if (!meeting.hand([&](HidArrival& a) {
+          a.answered = true;
+          a.error = HidOpenError::None;
+          a.device = device;
+          a.readWrite = true;
+        })) {
+      return;
+    }
+    if (!HandOverFacts(meeting, device)) return;
     FeatureReport report = EmptyReport(SettingsReport);
     if (device->getFeature(report)) meeting.hand([&](HidArrival& a) { a.identity = report; });
     return;
   }
+  const HidOpenError error = opened.error;
+  std::shared_ptr<HidDevice> device;
   // A board the system keeps this user out of is not a keyboard collection.
-  if (error == HidOpenError::AccessDenied) return;
-  std::shared_ptr<HidDevice> device = hid.open(path, HidAccess::QueryOnly);
-  if (!device) device = hid.open(WithoutKeyboardCollection(path), HidAccess::QueryOnly);
-  if (device) HandOver(meeting, device, false);
+  if (error != HidOpenError::AccessDenied) {
+    device = hid.open(path, HidAccess::QueryOnly);
+    if (!device) device = hid.open(WithoutKeyboardCollection(path), HidAccess::QueryOnly);
+  }
+  if (!meeting.hand([&](HidArrival& a) {
+        a.answered = true;
+        a.error = error;
+        a.device = device;
+      })) {
+    return;
+  }
+  if (device) HandOverFacts(meeting, device);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <mutex>
+
+#include "board/board_call.h"
 
 namespace brisa::board {
 namespace {
@@ -16,15 +19,69 @@ bool Raised(const std::atomic<std::uint32_t>& flag) {
 
 // Under the board lock.
 BoardShare ShareOf(const BoardState& state) {
-  return BoardShare{state.hDevice, state.hidCaps, ReportOffset(state),
-                    state.selection.load(std::memory_order_acquire)};
+  return BoardShare{state.hDevice,
+                    state.hidCaps.value_or(platform::HidCaps{}),
+                    state.hidCaps.has_value(),
+                    ReportOffset(state),
+                    state.selection.load(std::memory_order_acquire),
+                    state.readAsked,
+                    state.rebootAsked};
 }
 
 bool StillSelected(const BoardState& state, const BoardShare& share) {
   return state.selection.load(std::memory_order_acquire) == share.selection;
 }
 
+// A handle is used only with its own report lengths: those that did not come while selection
+// waited for them are asked for here.
+void TakeCapabilities(BoardState& state, BoardShare& share) {
+  if (!share.board || share.capsKnown) return;
+  const auto answer = CallBoard(
+      share.board, [](platform::HidDevice& board) { return board.capabilities(); },
+      [&] { return StillSelected(state, share); });
+  if (!answer) return;
+  // A descriptor that cannot be had gives no lengths; asking again would give none either.
+  share.caps = answer->value_or(platform::HidCaps{});
+  share.capsKnown = true;
+  std::lock_guard lock(state.boardLock);
+  if (StillSelected(state, share)) state.hidCaps = share.caps;
+}
+
 }  // namespace
+
+void AskRead(BoardState& state) {
+  {
+    std::lock_guard lock(state.boardLock);
+    ++state.readAsked;
+    state.readRequest.store(1, std::memory_order_release);
+  }
+  state.readWake.ring();
+}
+
+void AskReboot(BoardState& state) {
+  {
+    std::lock_guard lock(state.boardLock);
+    ++state.rebootAsked;
+    state.rebootRequest.store(1, std::memory_order_release);
+  }
+  state.writeWake.ring();
+}
+
+void AskWrite(BoardState& state, const OutgoingReports& reports) {
+  {
+    std::lock_guard lock(state.boardLock);
+    state.outReports = reports;
+    ++state.outReportsVersion;
+    state.writeOutcome = WriteOutcome::None;
+    // (A read still on its way stores nothing, seeing the write.)
+    if (state.readDone.exchange(0, std::memory_order_acq_rel) != 0) {
+      ++state.readAsked;
+      state.readRequest.store(1, std::memory_order_release);
+    }
+    state.writeRequest.store(1, std::memory_order_release);
+  }
+  state.writeWake.ring();
+}
 
 FeatureReport RebootCommand() {
   FeatureReport command = EmptyReport(SettingsReport);
@@ -57,6 +114,7 @@ void ReadWorker::pass() {
     if (!Raised(m_state.writeRequest)) share = ShareOf(m_state);
   }
   if (share.board) {
+    TakeCapabilities(m_state, share);
     share.board->cancelInput();
     if (Raised(m_state.readRequest)) readConfiguration(share);
     if (mayGoOn(share)) readInput(share);
@@ -84,11 +142,21 @@ bool ReadWorker::mayGoOn(const BoardShare& share) const {
 
 void ReadWorker::readConfiguration(const BoardShare& share) {
   std::array<std::optional<FeatureReport>, kReadOrder.size()> received;
+  const auto wanted = [this, &share] { return mayGoOn(share); };
   for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
-    // An abandoned read leaves the request to the pass that serves the board selected now.
+    // An abandoned read leaves the request to the pass that serves the board selected now, or
+    // to the pass after the write.
     if (!mayGoOn(share)) return;
-    FeatureReport buffer = EmptyReport(kReadOrder[i]);
-    if (share.board->getFeature(buffer)) received[i] = buffer;
+    const auto answer = CallBoard(
+        share.board,
+        [report = EmptyReport(kReadOrder[i])](
+            platform::HidDevice& board) mutable -> std::optional<FeatureReport> {
+          if (board.getFeature(report)) return report;
+          return std::nullopt;
+        },
+        wanted);
+    if (!answer) return;
+    received[i] = *answer;
   }
   std::lock_guard lock(m_state.boardLock);
   // An Update that came while the answers were on their way may have changed the board: what
@@ -101,8 +169,12 @@ void ReadWorker::readConfiguration(const BoardShare& share) {
     std::copy_n(from, kConfigBlockSize, BlockFor(m_state.configRecord, kReadOrder[i]).begin());
     anyRead = true;
   }
+  if (received[1]) m_state.identityRead.store(1, std::memory_order_release);
   if (anyRead) m_state.configReadFromBoard.store(1, std::memory_order_release);
-  m_state.readRequest.store(0, std::memory_order_release);
+  // A Read pressed while this one was on its way may want what the board holds now.
+  if (m_state.readAsked == share.readAsked) {
+    m_state.readRequest.store(0, std::memory_order_release);
+  }
   m_state.readDone.store(1, std::memory_order_release);
 }
 
@@ -158,11 +230,17 @@ void WriteWorker::pass() {
       version = m_state.outReportsVersion;
     }
   }
+  if (reboot || write) TakeCapabilities(m_state, share);
   if (reboot) {
     if (share.board) share.board->cancelInput();
-    // An abandoned reboot was dropped by selection; the flag may be raised for the next board.
-    if (send(share, RebootCommand()) != Sent::Abandoned) {
-      m_state.rebootRequest.store(0, std::memory_order_release);
+    std::uint64_t failedMs = 0;
+    // An abandoned reboot was dropped by selection; the flag may be raised for the next board,
+    // as it may be by a Reboot pressed while this one was sent.
+    if (send(share, RebootCommand(), failedMs) != Sent::Abandoned) {
+      std::lock_guard lock(m_state.boardLock);
+      if (m_state.rebootAsked == share.rebootAsked) {
+        m_state.rebootRequest.store(0, std::memory_order_release);
+      }
     }
   }
   if (write) writeReports(share, reports, version);
@@ -182,9 +260,10 @@ void WriteWorker::writeReports(const BoardShare& share, const OutgoingReports& r
                                std::uint64_t version) {
   share.board->cancelInput();
   bool accepted = true;
+  std::uint64_t failedMs = 0;
   for (const FeatureReport* report : {&reports.outSettingsReport, &reports.outAxisKeyReportA,
                                       &reports.outAxisKeyReportB, &reports.outButtonTypeReport}) {
-    const Sent sent = send(share, *report);
+    const Sent sent = send(share, *report, failedMs);
     // Selection dropped this write and told the user so.
     if (sent == Sent::Abandoned) return;
     accepted = sent == Sent::Accepted && accepted;
@@ -203,20 +282,33 @@ void WriteWorker::writeReports(const BoardShare& share, const OutgoingReports& r
   m_state.readWake.ring();
 }
 
-WriteWorker::Sent WriteWorker::send(const BoardShare& share, const FeatureReport& report) {
+WriteWorker::Sent WriteWorker::send(const BoardShare& share, const FeatureReport& report,
+                                    std::uint64_t& failedMs) {
   // The interface's own feature length goes out: cut short, or padded with zeros past the
   // report's 21 bytes.
   std::vector<std::uint8_t> buffer(share.caps.featureReportByteLength, 0);
   std::copy_n(report.begin(), std::min(buffer.size(), report.size()), buffer.begin());
+  const auto stillSelected = [this, &share] { return StillSelected(m_state, share); };
   for (int attempt = 0;; ++attempt) {
     // No attempt after a selection: the next board must not receive it.
-    if (!StillSelected(m_state, share)) return Sent::Abandoned;
+    if (!stillSelected()) return Sent::Abandoned;
+    if (failedMs >= kNoAnswerMs) return Sent::Unanswered;
     const std::uint64_t start = m_clock.nowMs();
-    if (share.board && share.board->setFeature(buffer)) return Sent::Accepted;
-    // Retries are for a board that refuses; one that gave no answer at all gets no more.
-    if (m_clock.nowMs() - start >= kNoAnswerMs) return Sent::Unanswered;
-    if (attempt == kWriteRetries) return Sent::Refused;
+    if (share.board) {
+      const auto accepted = CallBoard(
+          share.board, [buffer](platform::HidDevice& board) { return board.setFeature(buffer); },
+          stillSelected, std::chrono::milliseconds(kNoAnswerMs - failedMs));
+      if (!accepted) return stillSelected() ? Sent::Unanswered : Sent::Abandoned;
+      if (*accepted) return Sent::Accepted;
+    }
+    const std::uint64_t spent = m_clock.nowMs() - start;
+    if (failedMs + spent >= kNoAnswerMs) return Sent::Unanswered;
+    if (attempt == kWriteRetries) {
+      failedMs += spent;
+      return Sent::Refused;
+    }
     m_clock.sleepMs(kWriteRetryMs);
+    failedMs += m_clock.nowMs() - start;
   }
 }
 

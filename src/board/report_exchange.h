@@ -16,8 +16,11 @@ inline constexpr std::uint32_t kReadPeriodMs = 30;
 inline constexpr std::uint32_t kWritePeriodMs = 25;
 inline constexpr std::uint32_t kWriteRetryMs = 25;
 inline constexpr int kWriteRetries = 5;  // after the first attempt
-// A request that fails after this long was not answered: the system gave up waiting for the
-// board (after 5 s on USB and on Bluetooth LE), where a board that refuses says so at once.
+// How long a write pass, or a reboot, may spend on attempts the board fails (with the waits
+// between them) before it ends as refused: a board that refuses says so at once, while one that
+// fails only after a second or more (the system gives up on a silent board after 5 s on USB
+// and on Bluetooth LE) would hold the pass, and Exit with it, for many seconds. An attempt still
+// in progress when the time is up is given up on.
 inline constexpr std::uint64_t kNoAnswerMs = 1000;
 inline constexpr std::size_t kInputBufferSize = 2200;
 
@@ -28,13 +31,26 @@ FeatureReport RebootCommand();
 // Bluetooth board and the system hands its reports over without the report id.
 std::size_t ReportOffset(const BoardState& state);
 
+// Asks the read worker to read the configuration, or the write worker to send the reboot
+// command. Counted under the board lock, so a pass that ends clears only what it served.
+void AskRead(BoardState& state);
+void AskReboot(BoardState& state);
+
+// Hands the write worker the reports to send and asks for the write: a pass in progress goes
+// on with the reports it took, then leaves the request raised for these. A read that has ended
+// but has not been shown is older than these reports: it is asked for again, after the write.
+void AskWrite(BoardState& state, const OutgoingReports& reports);
+
 // What one worker pass uses of the selected board, taken under the board lock: its own share
 // of the handle, so the pass needs no lock while it talks to the board.
 struct BoardShare {
   std::shared_ptr<platform::HidDevice> board;  // null when none is open
   platform::HidCaps caps;
+  bool capsKnown = false;  // `caps` were read from this board
   std::size_t reportOffset = 1;
   std::uint64_t selection = 0;
+  std::uint64_t readAsked = 0;  // the counts of the requests when the share was taken
+  std::uint64_t rebootAsked = 0;
 };
 
 // The read worker: on request reads feature reports 2..5 into the configuration record, and
@@ -74,7 +90,9 @@ class WriteWorker {
 
  private:
   enum class Sent { Accepted, Refused, Unanswered, Abandoned };
-  Sent send(const BoardShare& share, const FeatureReport& report);
+  // `failedMs`: what the request has spent so far on attempts that failed and the waits after
+  // them, kNoAnswerMs at most.
+  Sent send(const BoardShare& share, const FeatureReport& report, std::uint64_t& failedMs);
   void writeReports(const BoardShare& share, const OutgoingReports& reports, std::uint64_t version);
 
   BoardState& m_state;

@@ -1,5 +1,7 @@
 #include "dfu/format_scan.h"
 
+#include <algorithm>
+
 namespace brisa::dfu {
 namespace {
 
@@ -38,13 +40,22 @@ bool FormatScan::readSign() {
 }
 
 bool FormatScan::decimal(std::uint32_t& value) {
+  bool beyondInt = false;
+  return decimal(value, beyondInt);
+}
+
+bool FormatScan::decimal(std::uint32_t& value, bool& beyondInt) {
+  constexpr std::uint64_t kIntMax = 2147483647;
   const std::size_t start = pos_;
   skipBlanks();
   const bool negative = readSign();
   std::uint32_t v = 0;
+  std::uint64_t magnitude = 0;  // saturates past the int range, which is all it is asked
   bool sawDigit = false;
   while (!atEnd() && peek() >= '0' && peek() <= '9') {
-    v = v * 10u + static_cast<std::uint32_t>(peek() - '0');
+    const auto digit = static_cast<std::uint32_t>(peek() - '0');
+    v = v * 10u + digit;
+    magnitude = std::min<std::uint64_t>(magnitude * 10u + digit, kIntMax + 2);
     ++pos_;
     sawDigit = true;
   }
@@ -53,6 +64,7 @@ bool FormatScan::decimal(std::uint32_t& value) {
     return false;
   }
   value = negative ? 0u - v : v;
+  beyondInt = magnitude > (negative ? kIntMax + 1 : kIntMax);
   return true;
 }
 

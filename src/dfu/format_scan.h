@@ -23,6 +23,9 @@ class FormatScan {
   bool literal(char c);
   // "%d": leading blanks, an optional sign, one or more decimal digits.
   bool decimal(std::uint32_t& value);
+  // The same, telling whether the number as written lies outside a 32-bit int's range (and so
+  // was cut to its low 32 bits).
+  bool decimal(std::uint32_t& value, bool& beyondInt);
   // "%x": leading blanks, an optional sign, an optional "0x"/"0X", hexadecimal digits. A lone
   // "0x" reads as 0, as the C library does.
   bool hex(std::uint32_t& value);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "board/report_exchange.h"
 #include "editor/build_caption.h"
 #include "resources/dialog_template.h"
 #include "resources/menu.h"
@@ -160,7 +161,7 @@ void CBrisaDlg::OnCancel() {
 }
 
 void CBrisaDlg::OnBnClickedRead() {
-  board::Raise(m_context.board.readRequest, m_context.board.readWake);
+  board::AskRead(m_context.board);
 }
 
 bool CBrisaDlg::OnUpdateConfigCommand() const {

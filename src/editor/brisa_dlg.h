@@ -109,6 +109,12 @@ class CBrisaDlg final : public ui::DialogEvents {
   void SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark, bool keepDfuObjects,
                       std::vector<std::string>& messages);
   void ReadBatteryLevel(platform::NodeId devInst, std::vector<std::string>& messages);
+  // "Upgrade" is offered once a bootloader with a DFU interface is open and an image chosen.
+  void EnableUpgradeIfReady();
+  // What a selection made during a download left to it, once the download has ended.
+  void CompleteDeferredSelection();
+  // Enables what a board identified after its selection has.
+  void ShowIdentifiedBoard();
   // What the previous board showed: its identity and its live input.
   void ForgetShownBoard();
 
@@ -124,8 +130,8 @@ class CBrisaDlg final : public ui::DialogEvents {
   // Set while a selection runs, so a tick from inside one of its message boxes starts no
   // rebuild or selection of its own.
   int m_deviceWork = 0;
-  // The last selection left the bootloader objects to a running download: run it again when
-  // the download has ended.
+  // The last selection left the bootloader objects to a running download: its part on them is
+  // done when the download has ended.
   bool m_dfuSelectionDeferred = false;
   // Entries whose permission problem the user has been told of since last picking them.
   std::set<std::string> m_permissionToldFor;

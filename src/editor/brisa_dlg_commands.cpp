@@ -1,8 +1,7 @@
 // Update, Set defaults and the outcome of a write: the main dialog's commands on the board's
 // configuration.
 
-#include <mutex>
-
+#include "board/report_exchange.h"
 #include "editor/brisa_dlg.h"
 #include "editor/config_reports.h"
 #include "editor/set_defaults.h"
@@ -44,22 +43,7 @@ void CBrisaDlg::OnBnClickedUpdate() {
   if (!window().enabled(ids::kUpdateButton)) return;
   if (RefuseUnconvertedText()) return;
   UpdateData(true);
-  board::BoardState& board = m_context.board;
-  const board::OutgoingReports reports = CollectConfigReports();
-  {
-    // A write pass in progress goes on with the reports it took, then leaves the request
-    // raised for these.
-    std::lock_guard lock(board.boardLock);
-    board.outReports = reports;
-    ++board.outReportsVersion;
-    board.writeOutcome = board::WriteOutcome::None;
-    // A read that has ended but is not shown yet is older than these pages: it is read again
-    // once the write has ended. (One still on its way stores nothing, seeing the write.)
-    if (board.readDone.exchange(0, std::memory_order_acq_rel) != 0) {
-      board.readRequest.store(1, std::memory_order_release);
-    }
-    board::Raise(board.writeRequest, board.writeWake);
-  }
+  board::AskWrite(m_context.board, CollectConfigReports());
   UpdateData(false);
   // The window does not wait for the board, which may take seconds to answer or never answer:
   // the timer tick says how the write ended once it has.

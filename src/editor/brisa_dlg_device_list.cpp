@@ -30,6 +30,11 @@ void CBrisaDlg::RefreshDeviceList() {
 
   w.clearItems(ids::kDeviceCombo);
   m_devices.clear();
+  // Counted before the listing, so the tick rebuilds only for a bootloader that came or went
+  // after it.
+  if (m_environment.deviceTree != nullptr) {
+    m_context.board.dfuDeviceCount = board::CountDfuDevices(*m_environment.deviceTree);
+  }
   if (m_environment.deviceTree != nullptr && m_environment.hid != nullptr) {
     for (board::ListedDevice& item :
          board::ListDevices(*m_environment.deviceTree, *m_environment.hid)) {

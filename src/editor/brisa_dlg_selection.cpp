@@ -40,6 +40,8 @@ void CBrisaDlg::OnCbnSelendokDevice() {
   const bool bluetoothMark = board::HasBluetoothMark(w.itemText(ids::kDeviceCombo, index));
   m_batteryLevel = "N/A";
   ForgetShownBoard();
+  // A download's bar is held at 0 again unless this selection leaves it to the download.
+  m_barAtZero = false;
 
   // The pages hold the previous board's configuration until this one's has been read: nothing
   // may be written from them before then.
@@ -71,11 +73,32 @@ void CBrisaDlg::SelectBootloader(const board::DeviceEntry& entry, bool keepDfuOb
   m_vendorId = "0x0483";
   m_productId = "0xDF11";
   m_firmwareVersion = board::IdentityText(board::BootloaderRevision(entry.path));
-  if (opened.probed && !advanced.text(adv::kFirmwarePathEdit).empty() &&
-      !m_context.dfu.pDfuInterfaces.empty()) {
+  if (opened.probed) EnableUpgradeIfReady();
+  advanced.setEnabled(adv::kRebootButton, false);
+}
+
+void CBrisaDlg::EnableUpgradeIfReady() {
+  ui::Window& advanced = page(kPageAdvanced);
+  if (!advanced.text(adv::kFirmwarePathEdit).empty() && !m_context.dfu.pDfuInterfaces.empty()) {
     advanced.setEnabled(adv::kUpgradeButton, true);
   }
-  advanced.setEnabled(adv::kRebootButton, false);
+}
+
+void CBrisaDlg::CompleteDeferredSelection() {
+  const board::Device* device = m_context.board.pDevice.get();
+  if (device != nullptr && device->GetModel() == board::ModelId::DFU) {
+    if (board::ReopenBootloader(m_context.dfu, Clock()).probed) EnableUpgradeIfReady();
+  } else {
+    page(kPageAdvanced).setEnabled(adv::kUpgradeButton, false);
+    board::ReleaseBootloader(m_context.dfu);
+  }
+  // The download's log and bar say how it ended: they stay until the next selection.
+  m_barAtZero = true;
+}
+
+void CBrisaDlg::ShowIdentifiedBoard() {
+  EnablePageControls(Pages(), page(kPageButtonTest), m_context.board.pDevice.get());
+  page(kPageAdvanced).setEnabled(adv::kRebootButton, true);
 }
 
 void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMark,
@@ -101,7 +124,7 @@ void CBrisaDlg::SelectHidBoard(const board::DeviceEntry& entry, bool bluetoothMa
     messages.push_back(kPermissionDeniedText);
   }
   // The reboot command is a feature report, which a keyboard collection's query handle
-  // carries too.
+  // carries too; a board not yet identified gets it once it is.
   const bool open =
       opened.kind == board::HidOpenKind::ReadWrite || opened.kind == board::HidOpenKind::QueryOnly;
   advanced.setEnabled(adv::kRebootButton, open);

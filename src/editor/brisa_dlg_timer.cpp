@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "board/board_selection.h"
 #include "board/device_list.h"
 #include "editor/brisa_dlg.h"
 #include "editor/live_display.h"
@@ -33,7 +34,7 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     if (m_dfuSelectionDeferred &&
         m_context.dfu.upgradeRequest.load(std::memory_order_acquire) == 0) {
       m_dfuSelectionDeferred = false;
-      OnCbnSelendokDevice();
+      CompleteDeferredSelection();
     }
   }
 
@@ -55,19 +56,22 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     }
   }
 
+  // A board selected before its report 3 came is identified by the first read that brings it.
+  if (board.pDevice == nullptr && board.modelAwaited && board::IdentifyFromRead(board)) {
+    ShowIdentifiedBoard();
+  }
   const board::Device* device = board.pDevice.get();
   if (device == nullptr) {
     BlankLiveAxes(page(kPageAxisSetup), m_context.axisShown);
     return;
   }
   const std::uint8_t model = device->GetModelId();
-  // While a bootloader is selected the bar belongs to the download; a download still running
-  // after another selection moves it too.
-  if (model == ToNumber(ModelId::DFU) ||
+  // While a bootloader is selected the bar belongs to the download, as it does while a download
+  // still runs after another selection, and until that one's bootloader objects are let go of.
+  if (model == ToNumber(ModelId::DFU) || m_dfuSelectionDeferred ||
       m_context.dfu.upgradeRequest.load(std::memory_order_acquire) != 0) {
     m_barAtZero = false;
-  }
-  if (model != ToNumber(ModelId::DFU) && !m_barAtZero) {
+  } else if (!m_barAtZero) {
     page(kPageAdvanced).setPosition(res::advanced::kProgressBar, 0);
     m_barAtZero = true;
   }
@@ -90,7 +94,8 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     }
   }
 
-  if (model == ToNumber(ModelId::DFU) || board.readDone.load(std::memory_order_acquire) == 0)
+  // Taken before the record: a read that ends while the pages fill is shown at the next tick.
+  if (model == ToNumber(ModelId::DFU) || board.readDone.exchange(0, std::memory_order_acq_rel) == 0)
     return;
   board::ConfigRecord record;
   {
@@ -103,7 +108,6 @@ void CBrisaDlg::OnTimer(int /*timerId*/) {
     w.setEnabled(ids::kUpdateButton, true);
     w.setEnabled(ids::kSetDefaultsButton, true);
   }
-  board.readDone.store(0, std::memory_order_release);
 }
 
 }  // namespace brisa::editor

@@ -159,10 +159,16 @@ std::optional<UnconvertedText> FindUnconvertedText(const ConfigPages& pages,
       return noNumber(pages.advanced, t.id, "Advanced", quoted(t.label));
     }
   }
-  if (pages.advanced.checked(adv::kRequirePinBox) &&
-      !HoldsDecimal(pages.advanced.text(adv::kPinEdit))) {
-    return noNumber(pages.advanced, adv::kPinEdit, "Advanced",
-                    quoted("PIN value (6 digit recommended)"));
+  if (pages.advanced.checked(adv::kRequirePinBox)) {
+    const std::string pin = pages.advanced.text(adv::kPinEdit);
+    const std::string field = quoted("PIN value (6 digit recommended)");
+    if (!HoldsDecimal(pin)) return noNumber(pages.advanced, adv::kPinEdit, "Advanced", field);
+    // The PIN word keeps 31 bits: a larger number would be written as another PIN.
+    if (!HoldsPin(pin)) {
+      return UnconvertedText{
+          "Advanced: " + field + " is not a PIN the device can keep (0 to 2147483647)",
+          pages.advanced.dialogId(), adv::kPinEdit};
+    }
   }
   if (layout == ReportLayout::Key) {
     const int buttons =

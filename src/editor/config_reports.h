@@ -23,10 +23,11 @@ struct UnconvertedText {
 
 // Update and Save refuse rather than send or store a number nobody typed: the first edit, in
 // page order, whose text the reports for this board take as a number but which holds none (an
-// empty edit holds none). Nothing when every such text converts. Checked are the timings, the
-// PIN while "Require PIN" is checked, and the minimum and maximum of the board's own axes
-// (range and signed layouts) or the key codes of its own buttons (key layout): the rows the
-// board lacks are disabled, and a signed-layout board's never hold a number of its own.
+// empty edit holds none), or a PIN the board cannot keep. Nothing when every such text converts.
+// Checked are the timings, the PIN while "Require PIN" is checked, and the minimum and maximum of
+// the board's own axes (range and signed layouts) or the key codes of its own buttons (key layout):
+// the rows the board lacks are disabled, and a signed-layout board's never hold a number of its
+// own.
 std::optional<UnconvertedText> FindUnconvertedText(const ConfigPages& pages,
                                                    const board::Device* device);
 

@@ -40,6 +40,13 @@ bool HoldsDecimal(const std::string& text) {
   return dfu::FormatScan(text).decimal(value);
 }
 
+bool HoldsPin(const std::string& text) {
+  std::uint32_t value = 0;
+  bool beyondInt = false;
+  return dfu::FormatScan(text).decimal(value, beyondInt) && !beyondInt &&
+         static_cast<std::int32_t>(value) >= 0;
+}
+
 bool HoldsHex(const std::string& text) {
   std::uint32_t value = 0;
   return dfu::FormatScan(text).hex(value);

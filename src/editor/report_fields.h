@@ -29,6 +29,8 @@ std::uint32_t ScanHex(const std::string& text);  // an optional "0x" prefix is a
 // Whether those scans find a number at all; empty or blank text holds none.
 bool HoldsDecimal(const std::string& text);
 bool HoldsHex(const std::string& text);
+// Whether the text holds a number the PIN word's 31 bits keep as it was typed.
+bool HoldsPin(const std::string& text);
 
 std::string FormatDecimal(int value);          // "%d"
 std::string FormatKeyCode(std::uint8_t code);  // "0x%2X" with blanks as "0": 4 gives "0x04"

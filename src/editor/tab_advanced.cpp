@@ -1,5 +1,6 @@
 #include "board/board_state.h"
 #include "board/model_id.h"
+#include "board/report_exchange.h"
 #include "editor/tab_page.h"
 
 namespace brisa::editor {
@@ -28,7 +29,7 @@ void CTabAdvanced::OnBnClickedUpgrade() {
 }
 
 void CTabAdvanced::OnBnClickedReboot() {
-  board::Raise(m_context.board.rebootRequest, m_context.board.writeWake);
+  board::AskReboot(m_context.board);
 }
 
 void CTabAdvanced::OnBnClickedRequirePin() {

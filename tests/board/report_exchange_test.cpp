@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/sim/scenario.h"
@@ -166,31 +169,46 @@ TEST(ReadWorker, IdlesWhileAWriteIsPendingOrNoBoardIsOpen) {
 
 TEST(WriteWorker, SendsSettingsAxesKeysThenButtonTypesAndRecordsTheOutcome) {
   const struct {
-    unsigned failures;       // of the first report's attempts
-    std::uint32_t silentMs;  // above 0: every request fails after this long, unanswered
+    unsigned failures;        // attempts refused at once, from the first
+    std::uint32_t failingMs;  // above 0: every request fails after this long
+    bool hangs;               // every request waits on a clock nobody moves
     std::uint64_t waitedMs;
     WriteOutcome outcome;
     Bytes ids;
   } cases[] = {
-      {0, 0, 0, WriteOutcome::Accepted, {3, 4, 5, 2}},
-      {5, 0, 125, WriteOutcome::Accepted, {3, 4, 5, 2}},
-      {6, 0, 125, WriteOutcome::Refused, {4, 5, 2}},
-      // A board that answers nothing gets one attempt, not 4 x 6 of 5 s each.
-      {0, 5000, 5000, WriteOutcome::Refused, {}},
+      {0, 0, false, 0, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {5, 0, false, 125, WriteOutcome::Accepted, {3, 4, 5, 2}},
+      {6, 0, false, 125, WriteOutcome::Refused, {4, 5, 2}},
+      // A board that refuses at once keeps its six attempts at every report; one that takes
+      // its time to fail gets a second of failing in all, so Exit waits no longer for it.
+      {24, 0, false, 500, WriteOutcome::Refused, {}},
+      {0, 100, false, 1075, WriteOutcome::Refused, {}},
+      {0, 500, false, 1025, WriteOutcome::Refused, {}},
+      {0, 990, false, 1015, WriteOutcome::Refused, {}},
+      {0, 1000, false, 1000, WriteOutcome::Refused, {}},
+      {0, 5000, false, 5000, WriteOutcome::Refused, {}},
+      {0, 0, true, 0, WriteOutcome::Refused, {}},
   };
   for (const auto& c : cases) {
     Bench bench;
     bench.state.outReports.outSettingsReport[1] = 0x5A;
     bench.firmware().failFeatureWrites(c.failures);
-    if (c.silentMs > 0) bench.firmware().delayFeatureRequests(&bench.clock, c.silentMs, true);
+    if (c.failingMs > 0) bench.firmware().delayFeatureRequests(&bench.clock, c.failingMs, true);
+    platform::sim::VirtualClock never(platform::sim::VirtualClock::Mode::Stepped);
+    if (c.hangs) bench.firmware().delayFeatureRequests(&never, 1, true);
     bench.state.writeRequest = 1;
+    const auto start = std::chrono::steady_clock::now();
     bench.writer.pass();
+    // An attempt in progress is given up on when the second is over.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     Bytes ids;
     for (const Bytes& report : bench.firmware().writtenReports()) ids.push_back(report.at(0));
-    EXPECT_EQ(ids, c.ids) << c.failures;
-    EXPECT_EQ(bench.state.writeOutcome, c.outcome) << c.failures;
+    EXPECT_EQ(ids, c.ids) << c.failingMs;
+    EXPECT_EQ(bench.state.writeOutcome, c.outcome) << c.failingMs;
     EXPECT_EQ(bench.state.writeRequest, 0u);
-    EXPECT_EQ(bench.clock.sleptMs(), c.waitedMs + kWritePeriodMs) << c.failures;
+    EXPECT_EQ(bench.clock.sleptMs(), c.waitedMs + kWritePeriodMs) << c.failingMs;
+    never.release();
+    while (bench.state.hDevice.use_count() > 1) std::this_thread::yield();
   }
 }
 
@@ -239,6 +257,23 @@ TEST(WriteWorker, SendsTheInterfacesFeatureLength) {
     ASSERT_EQ(last.size(), c.length);
     for (std::size_t i = 21; i < last.size(); ++i) EXPECT_EQ(last[i], 0) << i;
     EXPECT_EQ(last[20], 0x11);
+  }
+}
+
+TEST(Workers, ARequestAskedForAgainWhileItIsServedIsServedAgain) {
+  for (const bool reboot : {false, true}) {
+    Bench bench;
+    const auto ask = [&] { reboot ? AskReboot(bench.state) : AskRead(bench.state); };
+    std::atomic<bool> askedAgain{false};
+    // The user asks again while the board's first answer is on its way.
+    bench.firmware().delayFeatureRequests(&bench.clock, 1, false);
+    bench.clock.onSleep([&](std::uint64_t) {
+      if (!askedAgain.exchange(true)) ask();
+    });
+    ask();
+    reboot ? bench.writer.pass() : bench.reader.pass();
+    EXPECT_EQ(reboot ? bench.state.rebootRequest : bench.state.readRequest, 1u) << reboot;
+    bench.clock.onSleep(nullptr);
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "board_link_fixture.h"
 #include "editor/board_link_texts.h"
@@ -260,13 +262,16 @@ TEST(Selection, AWritePendingForTheBoardThatClosesIsDroppedAndSaidSo) {
 }
 
 TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesTheNext) {
+  enum class Busy { Write, Read, Reboot };
   const struct {
     const char* name;
-    bool write;   // else a read
-    bool reboot;  // asked for while the write is in progress
-  } cases[] = {{"a write in progress", true, false},
-               {"a read in progress", false, false},
-               {"a reboot asked for during a write", true, true}};
+    Busy busy;           // the slow board's request in progress at the pick
+    bool rebootDuring;   // Reboot pressed while that request is in progress
+    bool rebootForNext;  // Reboot pressed for the next board once picked
+  } cases[] = {{"a write in progress", Busy::Write, false, false},
+               {"a read in progress", Busy::Read, false, false},
+               {"a reboot asked for during a write", Busy::Write, true, false},
+               {"a reboot in progress, then one for the next board", Busy::Reboot, false, true}};
   for (const auto& c : cases) {
     BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
     p.start();
@@ -276,107 +281,171 @@ TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesThe
     platform::sim::VirtualClock slowClock(platform::sim::VirtualClock::Mode::Stepped);
     slow.delayFeatureRequests(&slowClock, 5000, false);
     std::thread worker;
-    if (c.write) {
-      p.dialog->OnBnClickedUpdate();
-      worker = std::thread([&] { board::WriteWorker(p.context.board, slowClock).pass(); });
-    } else {
-      board::Raise(p.context.board.readRequest, p.context.board.readWake);
+    if (c.busy == Busy::Read) {
+      board::AskRead(p.context.board);
       worker = std::thread([&] { board::ReadWorker(p.context.board, slowClock).pass(); });
+    } else {
+      if (c.busy == Busy::Write) p.dialog->OnBnClickedUpdate();
+      if (c.busy == Busy::Reboot) board::AskReboot(p.context.board);
+      worker = std::thread([&] { board::WriteWorker(p.context.board, slowClock).pass(); });
     }
     slowClock.waitForSleepers(1);  // the worker is inside a 5 s request
-    if (c.reboot) board::Raise(p.context.board.rebootRequest, p.context.board.writeWake);
+    if (c.rebootDuring) board::AskReboot(p.context.board);
 
     // Selection goes ahead while the request is in progress: it holds nothing the call holds.
     p.choose(1);
     EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Kestrel)) << c.name;
     EXPECT_EQ(p.context.board.readRequest, 1u) << c.name;
+    if (c.rebootForNext) board::AskReboot(p.context.board);
 
-    slowClock.advanceMs(5000);  // the call returns; the rest of the pass is abandoned
-    slowClock.waitForSleepers(1);
-    slowClock.release();
+    slowClock.release();  // the call returns, whatever the pass made of it
     worker.join();
-    EXPECT_EQ(slow.writtenReports().size(), c.write ? 1u : 0u) << c.name;
+    EXPECT_EQ(slow.writtenReports().size(), c.busy == Busy::Read ? 0u : 1u) << c.name;
     EXPECT_TRUE(p.machine->firmware(1)->writtenReports().empty()) << c.name;
     EXPECT_NE(p.context.board.configRecord.buttonTypes[0], 0xAB) << c.name;
     EXPECT_EQ(p.context.board.readDone, 0u) << c.name;
     EXPECT_EQ(p.context.board.readRequest, 1u) << c.name << ": the next board's read";
-    EXPECT_EQ(p.prompts.messages(),
-              c.write ? std::vector<std::string>{kWriteDroppedText} : std::vector<std::string>{})
+    EXPECT_EQ(p.prompts.messages(), c.busy == Busy::Write
+                                        ? std::vector<std::string>{kWriteDroppedText}
+                                        : std::vector<std::string>{})
         << c.name;
-    // The next board's own passes send it nothing that was asked for the slow one.
+    // The next board's own passes send it nothing that was asked for the slow one, and what
+    // was asked for it.
     p.cycle();
-    EXPECT_TRUE(p.machine->firmware(1)->writtenReports().empty()) << c.name;
-    EXPECT_EQ(p.machine->firmware(1)->rebootCount() + slow.rebootCount(), 0u) << c.name;
+    EXPECT_EQ(p.machine->firmware(1)->rebootCount(), c.rebootForNext ? 1u : 0u) << c.name;
+    EXPECT_EQ(p.machine->firmware(1)->writtenReports().size(), c.rebootForNext ? 1u : 0u) << c.name;
+    EXPECT_EQ(slow.rebootCount(), c.busy == Busy::Reboot ? 1u : 0u) << c.name;
   }
 }
 
 TEST(Selection, ABoardThatStoppedAnsweringHoldsTheWindowOnlyBriefly) {
+  using std::chrono::milliseconds;
   const struct {
     const char* what;
-    bool writeHangs;  // a write to the silent board hangs when another board is picked
+    bool answers;     // the slow board's requests succeed, late; else they fail
+    bool writeHangs;  // a write to the slow board hangs when another board is picked
+    bool readHangs;   // the read worker waits on the slow board when another board is picked
     int pick;
-    std::chrono::milliseconds least, most;
+    milliseconds least, most;  // how long the pick holds the window
   } cases[] = {
-      {"the silent board picked", false, 1, std::chrono::milliseconds(board::kOpenWaitMs),
-       std::chrono::milliseconds(board::kOpenWaitMs + 1000)},
+      {"the silent board picked", false, false, false, 1, milliseconds(board::kOpenWaitMs),
+       milliseconds(board::kOpenWaitMs + 1000)},
+      {"a board answering after the wait picked", true, false, false, 1,
+       milliseconds(board::kOpenWaitMs), milliseconds(board::kOpenWaitMs + 1000)},
       {"another board picked while a write to it hangs",
+       false,
        true,
+       false,
        0,
        {},
-       std::chrono::milliseconds(500)},
+       milliseconds(500)},
+      {"another board picked while its read hangs", false, false, true, 0, {}, milliseconds(500)},
   };
   for (const auto& c : cases) {
-    BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Kestrel)};
+    BoardLinkProcess p{Scenario().usbBoard(BoardModel::Osprey).usbBoard(BoardModel::Linnet)};
     p.start();
+    // The Linnet holds what its pages write back, as a board once updated does.
+    p.choose(1);
+    p.cycle();
+    p.dialog->OnBnClickedUpdate();
+    p.cycle();
+    p.choose(0);
+    p.cycle();
+    auto& slow = *p.machine->firmware(1);
+    std::vector<platform::sim::BoardFirmware::Payload> stored;
+    for (std::uint8_t id = 2; id <= 5; ++id) stored.push_back(slow.payload(id));
     platform::sim::VirtualClock silence(platform::sim::VirtualClock::Mode::Stepped);
-    p.machine->firmware(1)->delayFeatureRequests(&silence, 5000, true);
+    slow.delayFeatureRequests(&silence, 5000, !c.answers);
     std::thread writer;
+    std::atomic<bool> stop{false};
+    platform::sim::VirtualClock readerClock;
+    std::thread reader;
     if (c.writeHangs) {
       p.choose(1);
       board::Raise(p.context.board.writeRequest, p.context.board.writeWake);
       writer = std::thread([&] { board::WriteWorker(p.context.board, silence).pass(); });
+    }
+    if (c.readHangs) {
+      p.choose(1);  // its read is asked for
+      reader = std::thread([&] { board::ReadWorker(p.context.board, readerClock).run(&stop); });
+      std::this_thread::sleep_for(milliseconds(50));
     }
     const auto start = std::chrono::steady_clock::now();
     p.choose(c.pick);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, c.least) << c.what;
     EXPECT_LT(waited, c.most) << c.what;
+    if (c.readHangs) {
+      // The one read worker reads the board picked now, not after the silent one's requests.
+      while (!p.main().enabled(ids::kUpdateButton) &&
+             std::chrono::steady_clock::now() - start < milliseconds(2000)) {
+        p.shell.tick();
+        std::this_thread::sleep_for(milliseconds(1));
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(500)) << c.what;
+      stop = true;
+      p.context.board.readWake.ring();
+    }
     if (c.pick == 1) {
-      // Identified as when its report 3 does not read: from what the settings block held.
-      EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Osprey)) << c.what;
+      // Nothing of the Osprey shown before decides what it is; its read is asked for.
+      EXPECT_EQ(ModelOf(p.context), 0) << c.what;
       EXPECT_EQ(p.context.board.readRequest, 1u) << c.what;
     }
     silence.release();  // the requests given up on end, and let go of the handles
     if (writer.joinable()) writer.join();
-    if (c.pick == 1) p.choose(0);
+    if (reader.joinable()) reader.join();
+    if (c.pick == 1) {
+      p.cycle();  // the read brings its report 3, or fails
+      EXPECT_EQ(ModelOf(p.context), c.answers ? board::ToNumber(ModelId::Linnet) : 0) << c.what;
+      EXPECT_EQ(p.main().enabled(ids::kUpdateButton), c.answers) << c.what;
+      p.dialog->OnBnClickedUpdate();
+      p.cycle();
+      for (std::uint8_t id = 2; id <= 5; ++id) {
+        EXPECT_EQ(slow.payload(id), stored[id - 2]) << c.what << ", report " << int{id};
+      }
+      p.choose(0);
+    }
     p.context.board.closer.waitUntilIdle();
     while (p.machine->openHidHandles(1) > 0) std::this_thread::yield();
   }
 }
 
 TEST(Selection, TheBootloaderObjectsWaitForARunningDownload) {
-  BoardLinkProcess p{Scenario().usbBoard(BoardModel::Kestrel).bootloader()};
-  p.start();
-  p.choose(1);
-  platform::UsbDeviceHandle* const downloading = p.context.dfu.pDfuHandle;
-  ASSERT_NE(downloading, nullptr);
-  p.context.dfu.upgradeRequest = 1;
-  p.choose(0);
-  EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Kestrel));
-  EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
-  EXPECT_FALSE(p.context.dfu.pDfuInterfaces.empty());
-  p.choose(1);
-  EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
-  p.shell.tick();
-  EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
+  for (const int selectedAtEnd : {1, 0}) {  // the bootloader, or the board
+    BoardLinkProcess p{Scenario().usbBoard(BoardModel::Kestrel).bootloader()};
+    p.start();
+    p.choose(1);
+    platform::UsbDeviceHandle* const downloading = p.context.dfu.pDfuHandle;
+    ASSERT_NE(downloading, nullptr);
+    auto& advanced = p.page(res::dialog::kAdvanced);
+    p.context.dfu.upgradeRequest = 1;
+    advanced.appendText(adv::kLogEdit, "Erasing\r\n");
+    p.choose(0);
+    EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::Kestrel));
+    EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
+    EXPECT_FALSE(p.context.dfu.pDfuInterfaces.empty());
+    p.choose(1);
+    EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
+    p.shell.tick();
+    EXPECT_EQ(p.context.dfu.pDfuHandle, downloading);
 
-  p.context.dfu.upgradeRequest = 0;  // the download has ended
-  p.shell.tick();
-  EXPECT_EQ(p.machine->simUsb().openHandleCount(), 1);
-  EXPECT_EQ(ModelOf(p.context), board::ToNumber(ModelId::DFU));
-  p.choose(0);
-  EXPECT_EQ(p.context.dfu.pDfuHandle, nullptr);
-  EXPECT_TRUE(p.context.dfu.pDfuInterfaces.empty());
+    p.choose(selectedAtEnd);
+    // The download ends: its last line and its bar stay after it, whatever is selected.
+    advanced.appendText(adv::kLogEdit, "UPGRADE FINISHED...\r\n");
+    advanced.setPosition(adv::kProgressBar, 100);
+    p.context.dfu.upgradeRequest = 0;
+    p.shell.tick();
+    p.shell.tick();
+    EXPECT_EQ(advanced.text(adv::kLogEdit), "Erasing\r\nUPGRADE FINISHED...\r\n");
+    EXPECT_EQ(advanced.position(adv::kProgressBar), 100);
+    EXPECT_EQ(p.machine->simUsb().openHandleCount(), selectedAtEnd == 1 ? 1 : 0);
+    p.choose(0);
+    p.shell.tick();
+    EXPECT_EQ(p.context.dfu.pDfuHandle, nullptr);
+    EXPECT_TRUE(p.context.dfu.pDfuInterfaces.empty());
+    EXPECT_EQ(advanced.text(adv::kLogEdit), "");
+    EXPECT_EQ(advanced.position(adv::kProgressBar), 0);
+  }
 }
 
 }  // namespace

@@ -122,6 +122,9 @@ TEST_F(CommandsTest, UpdateWhileDisabledBuildsAndRaisesNothing) {
 // its own page, with the focus.
 TEST_F(CommandsTest, ATextThatHoldsNoNumberRefusesUpdateAndSave) {
   const char* const kAxis1Min = "Axis Setup: \"Axis 1 minimum value\" does not hold a number";
+  const char* const kPinTooLarge =
+      "Advanced: \"PIN value (6 digit recommended)\" is not a PIN the device can keep (0 to "
+      "2147483647)";
   const struct {
     const char* what;
     ModelId model;
@@ -155,6 +158,12 @@ TEST_F(CommandsTest, ATextThatHoldsNoNumberRefusesUpdateAndSave) {
        "Advanced: \"Rotary/toggle sw press time (20..)\" does not hold a number"},
       {"an empty PIN, required", ModelId::Merlin, res::dialog::kAdvanced, adv::kPinEdit, "",
        "Advanced: \"PIN value (6 digit recommended)\" does not hold a number"},
+      {"a PIN above 31 bits", ModelId::Merlin, res::dialog::kAdvanced, adv::kPinEdit, "3000000000",
+       kPinTooLarge},
+      {"a 20-digit PIN", ModelId::Keyboard, res::dialog::kAdvanced, adv::kPinEdit,
+       "12345678901234567890", kPinTooLarge},
+      {"the largest PIN", ModelId::Merlin, res::dialog::kAdvanced, adv::kPinEdit, "2147483647",
+       nullptr},
   };
   const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                      ("brisa-refused-" + std::to_string(::getpid()) + ".bin");

@@ -27,6 +27,11 @@ TEST(ReportFieldsTest, DecimalTextScansLikePercentD) {
       {"-99999999999999999999", -1661992959},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ScanDecimal(text), value) << '"' << text << '"';
+  // A PIN is kept only as typed: from 0 to the largest number 31 bits hold.
+  const std::pair<const char*, bool> pins[] = {{"0", true},           {" 2147483647", true},
+                                               {"2147483648", false}, {"-1", false},
+                                               {"4294967297", false}, {"abc", false}};
+  for (const auto& [text, pin] : pins) EXPECT_EQ(HoldsPin(text), pin) << '"' << text << '"';
 }
 
 TEST(ReportFieldsTest, HexTextScansLikePercentX) {
