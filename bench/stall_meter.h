@@ -3,6 +3,7 @@
 // The window thread's longest stalls, step by step: a 1 ms timer on the window's thread
 // measures the gaps between its ticks from the first frame on. A watchdog thread ends the run
 // with what it has when the window thread stays blocked too long to wait for.
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>

@@ -1,222 +1,119 @@
-// The window's longest stalls on an emulated machine (umockdev), with the real window wired as
-// main() wires it. A 1 ms timer on the window's thread measures the gaps between its ticks from
-// the first frame on; what the bench itself does to the emulated machine (plugging a board) is
-// taken out of the gap it falls in. Runs under umockdev-wrapper (see bench/ui-stall).
-//   ui_stall_bench sequence   a board that answers every request after 5 s and then fails
+// The window's longest stalls and waits on an emulated machine (umockdev), with the real window
+// wired as main() wires it. A 1 ms timer on the window's thread measures the gaps between its
+// ticks from the first frame on; what the bench itself does to the emulated machine (plugging a
+// board) is taken out of the gap it falls in. Runs under umockdev-wrapper (see bench/ui-stall).
+// Each mode prints its figures and ends; a step that does not finish is printed as failed.
+//   ui_stall_bench start PROGRAM [ARGS...]
+//                             the sequence's machine, then PROGRAM (the real brisa, under an X
+//                             server) from exec to its first frame: "start-ms T".
+//   ui_stall_bench sequence [START-MS]
+//                             a board that answers every request after 5 s and then fails
 //                             (the silent board), listed first and selected at start; a good
 //                             board; a board that answers until it falls silent; a bootloader
-//                             that answers nothing. Steps: the start to the first frame, the
-//                             first tick's rebuild (the bootloader counted: the silent board
-//                             selected again), select the good board, Update, plug a board and
-//                             unplug it, select the silent board, plug and unplug while it is
-//                             selected, select the bootloader, select the board that falls
-//                             silent and Update once it has, pick the good board while that
-//                             Update hangs, Exit. Prints each step's longest stall, marked
-//                             "silent" when the step selects a board that does not answer, then
-//                             "silent-select-ms M" over those and "max-stall-ms N" over the
-//                             others. A step that does not finish is printed as failed.
-//   ui_stall_bench rebuild N  N - 1 good boards; plugs and unplugs one more, three times. Prints
-//                             "rebuild-ms N T", T the median longest stall around a plug.
-#include <QAction>
+//                             that answers nothing. Steps: the start as `start` measured it
+//                             (START-MS, "failed" or nothing), the window made to its first
+//                             frame and the first ticks after it (here, offscreen), select the
+//                             good board, Update, plug a board and unplug it, select the silent
+//                             board, plug and unplug while it is selected, select the
+//                             bootloader, select the board that falls silent and Update once it
+//                             has, pick the good board while that Update hangs, Exit. Prints
+//                             each step's longest stall, marked "silent" when the step selects
+//                             a board that does not answer, then "silent-select-ms M" over
+//                             those and "max-stall-ms N" over the others.
+//   ui_stall_bench rebuild N  N - 1 good boards; plugs and unplugs one more, three times:
+//                             "rebuild-ms N P U", the median longest stall around a plug and an
+//                             unplug.
+//   ui_stall_bench exit-after-update MS
+//                             a good board; once its configuration is shown, every feature
+//                             request to it fails after MS ms. Update, then a try to close the
+//                             window at every tick: "exit-after-update-ms MS T", from Update to
+//                             the window closed (failed past 30 s).
+//   ui_stall_bench after-silent
+//                             the silent board selected at start, then a good board that
+//                             streams input is picked: "after-silent-pages-ms T" to its pages
+//                             filled, "after-silent-input-ms T" to its first live input shown.
+//   ui_stall_bench bluez appears
+//                             a Bluetooth LE board present while BlueZ is not on the (private)
+//                             system bus; then BlueZ comes, knowing the board:
+//                             "bluez-appears-ms T" from then until the board is listed.
+//   ui_stall_bench bluez silent
+//                             a BlueZ that takes every call and answers none, an LE board and a
+//                             good board; a USB board plugged and unplugged three times, each
+//                             rebuild more than a second after the last: "bluez-silent-stall-ms
+//                             T", the longest stall around any of them.
 #include <QApplication>
-#include <QComboBox>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "boards.h"
-#include "editor/brisa_app.h"
-#include "real_window.h"
-#include "resources/dialog_template.h"
-#include "resources/menu.h"
-#include "resources/resource_ids.h"
-#include "stall_meter.h"
+#include "first_frame_time.h"
+#include "ui_stall_window.h"
 
-namespace brisa {
+namespace brisa::bench {
 namespace {
 
-using bench::Clock;
-using bench::Ms;
-using bench::StallMeter;
-using platform::sim::BoardModel;
-namespace ids = res::main_dialog;
-
-[[noreturn]] void Fail(const std::string& why) {
-  std::fprintf(stderr, "ui_stall_bench: %s\n", why.c_str());
-  std::fflush(nullptr);
-  std::_Exit(1);
-}
-
-// The application as main() wires it, on the emulated machine.
-struct Application : testbed::RealWindow {
-  std::optional<editor::CBrisaApp> app;
-
-  Application() {
-    if (!bed.inMockEnvironment()) Fail("run it under umockdev-wrapper");
-  }
-  void start() {
-    wire();
-    app.emplace(context, environment);
-  }
-  QWidget* control(int id) const { return shell.window(res::dialog::kMain).widget(id); }
-  QComboBox* selector() const { return static_cast<QComboBox*>(control(ids::kDeviceCombo)); }
-  bool updateEnabled() const { return control(ids::kUpdateButton)->isEnabled(); }
-  int indexOf(const char* product) const {
-    for (int i = 0; i < selector()->count(); ++i) {
-      if (selector()->itemText(i).contains(QString::fromUtf8(product))) return i;
-    }
-    return -1;
-  }
-  bool selected(const char* product) const {
-    const int index = indexOf(product);
-    return index >= 0 && selector()->currentIndex() == index;
-  }
-  // As a user picks an entry: the selector's activation.
-  void select(const char* product) const {
-    const int index = indexOf(product);
-    if (index < 0) Fail(std::string(product) + " is not listed");
-    selector()->setCurrentIndex(index);
-    Q_EMIT selector()->activated(index);
-  }
-  void update() const { static_cast<QPushButton*>(control(ids::kUpdateButton))->click(); }
-  void exit() const {
-    const res::Menu& menu = res::GetMenu(res::GetDialogTemplate(res::dialog::kMain).menuId);
-    const res::MenuItem* item = res::FindMenuItem(menu, res::command::ID_APP_EXIT);
-    if (item == nullptr) Fail("the menu has no Exit");
-    for (QAction* popup : shell.menuBar(res::dialog::kMain)->actions()) {
-      if (popup->menu() == nullptr) continue;
-      for (QAction* action : popup->menu()->actions()) {
-        if (action->text() == QString::fromStdString(item->text)) return action->trigger();
-      }
-    }
-    Fail("the menu bar has no Exit");
-  }
-  testbed::DeviceId plug(StallMeter& meter, BoardModel model, const char* product) {
-    const Clock::time_point start = Clock::now();
-    const testbed::DeviceId id = bed.addUsbHid({testbed::boardHid(model), 0x0100, product});
-    meter.discount(Clock::now() - start);
-    return id;
-  }
-  void unplug(StallMeter& meter, testbed::DeviceId id) {
-    const Clock::time_point start = Clock::now();
-    bed.remove(id);
-    meter.discount(Clock::now() - start);
-  }
-};
-
-// Steps run one after another from a 10 ms poll on the window's thread: each waits for its
-// condition, then acts. A condition not met in time marks the step under way as failed; the
-// script goes on with the next step, or ends the window's run at the last one.
-class Script final : public QObject {
- public:
-  struct Step {
-    std::string waitingFor;
-    std::function<bool()> ready;
-    std::function<void()> act;
-    int timeoutMs = 60000;
-  };
-
-  Script(StallMeter& meter, std::vector<Step> steps, std::function<void()> end)
-      : m_meter(meter), m_steps(std::move(steps)), m_end(std::move(end)) {
-    QObject::connect(&m_poll, &QTimer::timeout, this, [this] { poll(); });
-    m_poll.start(10);
-  }
-
- private:
-  void poll() {
-    if (m_next == m_steps.size()) return;
-    Step& step = m_steps[m_next];
-    if (m_waitingSince == Clock::time_point{}) m_waitingSince = Clock::now();
-    const bool ready = step.ready();
-    if (!ready && Ms(Clock::now() - m_waitingSince) <= step.timeoutMs) return;
-    if (!ready) {
-      m_meter.fail(step.waitingFor + ": not within " + std::to_string(step.timeoutMs / 1000) +
-                   " s");
-    }
-    ++m_next;
-    m_waitingSince = {};
-    if (m_next == m_steps.size() && !ready) return m_end();
-    step.act();
-  }
-
-  StallMeter& m_meter;
-  std::vector<Step> m_steps;
-  std::function<void()> m_end;
-  std::size_t m_next = 0;
-  Clock::time_point m_waitingSince;
-  QTimer m_poll;
-};
-
-// Whether `ms` have passed since it was first asked in a row; then it starts again.
-class Quiet {
- public:
-  bool operator()(int ms) {
-    if (m_since == Clock::time_point{}) m_since = Clock::now();
-    if (Ms(Clock::now() - m_since) < ms) return false;
-    m_since = {};
-    return true;
-  }
-
- private:
-  Clock::time_point m_since;
-};
-
-constexpr const char* kSilent = "Brisa Kestrel";
-constexpr const char* kGood = "Brisa Osprey";
-constexpr const char* kFallsSilent = "Brisa Sparrow";
-constexpr const char* kPlugged = "Brisa Finch";
-constexpr const char* kBootloader = "STM32  BOOTLOADER";
-constexpr unsigned kSilentAfterMs = 5000;  // as uhid and usbhid give up on a board
 constexpr auto kBlockedLimit = std::chrono::seconds(60);
 
-void PrintSteps(const StallMeter& meter, const Application& a) {
-  std::printf(
-      "window thread's longest stall, ms, by step (silent: the step selects a board that "
-      "answers nothing)\n");
+// printf into a text that grows.
+template <typename... Args>
+void Append(std::string& text, const char* format, Args... args) {
+  char line[512];
+  std::snprintf(line, sizeof line, format, args...);
+  text += line;
+}
+
+std::string Report(const StallMeter& meter, const Application& a, const char* startMs) {
+  std::string text =
+      "window thread's longest stall, ms, by step (silent: the step selects a board that answers "
+      "nothing)\n";
   double silent = 0, other = 0;
   int failed = 0;
-  for (const StallMeter::Step& s : meter.steps()) {
-    std::printf("  %-66s %-6s %9.1f%s%s\n", s.name.c_str(), s.silent ? "silent" : "", s.longestMs,
-                s.failure.empty() ? "" : "  FAILED: ", s.failure.c_str());
+  std::vector<StallMeter::Step> steps = meter.steps();
+  if (startMs != nullptr) {
+    // Measured from exec, under an X server, where the first tick can run before the first paint.
+    StallMeter::Step start{"the start to the first frame, from exec, under Xvfb", true, 0, {}};
+    char* end = nullptr;
+    start.longestMs = std::strtod(startMs, &end);
+    if (end == startMs || *end != '\0') start.failure = "showed no frame";
+    steps.insert(steps.begin(), start);
+  }
+  for (const StallMeter::Step& s : steps) {
+    Append(text, "  %-66s %-6s %9.1f%s%s\n", s.name.c_str(), s.silent ? "silent" : "", s.longestMs,
+           s.failure.empty() ? "" : "  FAILED: ", s.failure.c_str());
     double& longest = s.silent ? silent : other;
     longest = std::max(longest, s.longestMs);
     if (!s.failure.empty()) ++failed;
   }
-  std::printf("messages shown:\n");
-  for (const std::string& message : a.prompts.messages()) std::printf("  %s\n", message.c_str());
-  std::printf("failed-steps %d\n", failed);
-  std::printf("silent-select-ms %.0f\n", silent);
-  std::printf("max-stall-ms %.0f\n", other);
-  std::fflush(nullptr);
+  text += "messages shown:\n";
+  for (const std::string& message : a.prompts.messages()) text += "  " + message + "\n";
+  Append(text, "failed-steps %d\nsilent-select-ms %.0f\nmax-stall-ms %.0f", failed, silent, other);
+  return text;
 }
 
-int Sequence() {
+}  // namespace
+
+void Start(const std::vector<char*>& command) {
+  testbed::Testbed bed;
+  if (!bed.inMockEnvironment()) Fail("run it under umockdev-wrapper");
+  AddSequenceMachine(bed);
+  Finish(Figure("start-ms", TimeToFirstFrame(command).value_or(-1)));
+}
+
+void Sequence(const char* startMs) {
   auto* application = new Application;  // lives on with its workers
   Application& a = *application;
-  testbed::HidrawSpec silent = testbed::boardHid(BoardModel::Kestrel);
-  silent.failAfterMs = kSilentAfterMs;
-  a.bed.addUsbHid({silent, 0x0100, kSilent});
-  a.bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
-  const testbed::DeviceId fallsSilent =
-      a.bed.addUsbHid({testbed::boardHid(BoardModel::Sparrow), 0x0100, kFallsSilent});
-  testbed::answerNothing(a.bed.bootloader(a.bed.addBootloader()));
+  const testbed::DeviceId fallsSilent = AddSequenceMachine(a.bed);
   a.start();
-  // The first tick finds the bootloader, which no tick had counted yet, and rebuilds the list.
-  StallMeter meter(
-      {"the start, the silent board selected, to the first frame", true, 0, {}},
-      {"after it, the first tick's rebuild selects the silent board again", true, 0, {}},
-      Clock::now());
-  meter.watch(kBlockedLimit, [&] { PrintSteps(meter, a); });
+  // Offscreen the first paint comes before the first tick, which finds the bootloader no tick
+  // had counted yet.
+  StallMeter meter({"the window made to its first frame (offscreen)", true, 0, {}},
+                   {"after it, the first ticks (the bootloader counted)", true, 0, {}},
+                   Clock::now());
+  const auto report = [&] { Finish(Report(meter, a, startMs)); };
+  meter.watch(kBlockedLimit, report);
   std::size_t messagesBefore = 0;
   testbed::DeviceId plugged = 0;
   Quiet quiet;
@@ -224,7 +121,7 @@ int Sequence() {
     meter.step(name, silentSelect);
   };
   Script script(
-      meter,
+      &meter,
       {
           {"the first frame with every board listed",
            [&] { return meter.started() && a.selector()->count() == 4; },
@@ -298,81 +195,36 @@ int Sequence() {
           // Ends with the window; a refused Exit times out here.
           {"the window closed after Exit", [] { return false; }, [] {}, 30000},
       },
-      [&] {
-        PrintSteps(meter, a);
-        std::_Exit(0);
-      });
+      report);
   a.app->InitInstance();
   meter.finish();
   meter.stopWatching();
-  PrintSteps(meter, a);
-  return 0;
+  Finish(Report(meter, a, startMs));
 }
 
-[[noreturn]] void Rebuild(int boards) {
-  auto* application = new Application;
-  for (int i = 1; i < boards; ++i) {
-    application->bed.addUsbHid({testbed::boardHid(BoardModel::Osprey), 0x0100, kGood});
-  }
-  application->start();
-  StallMeter meter({"the start", false, 0, {}}, {"after the first frame", false, 0, {}},
-                   Clock::now());
-  Application& a = *application;
-  std::vector<double> plugs;
-  testbed::DeviceId plugged = 0;
-  Quiet quietFor;
-  std::vector<Script::Step> steps = {
-      {"the first frame and the board's read shown",
-       [&] { return meter.started() && a.updateEnabled() && quietFor(300); },
-       [&] {
-         if (a.selector()->count() != boards - 1) Fail("not every board is listed");
-       }},
-  };
-  for (int round = 0; round < 3; ++round) {
-    steps.push_back({"quiet", [&] { return quietFor(200); },
-                     [&] {
-                       meter.step("plug");
-                       plugged = a.plug(meter, BoardModel::Finch, kPlugged);
-                     }});
-    steps.push_back({"the plugged board listed",
-                     [&] { return a.indexOf(kPlugged) >= 0 && quietFor(200); },
-                     [&] {
-                       meter.step("unplug");
-                       plugs.push_back(meter.steps()[meter.steps().size() - 2].longestMs);
-                       a.unplug(meter, plugged);
-                     }});
-    steps.push_back({"the unplugged board gone", [&] { return a.indexOf(kPlugged) < 0; },
-                     [&] { meter.step("after"); }});
-  }
-  steps.push_back({"done", [] { return true; },
-                   [&] {
-                     for (const StallMeter::Step& s : meter.steps()) {
-                       if (!s.failure.empty()) Fail(s.failure);
-                     }
-                     std::sort(plugs.begin(), plugs.end());
-                     std::printf("rebuild-ms %d %.1f\n", boards, plugs[plugs.size() / 2]);
-                     std::fflush(nullptr);
-                     std::_Exit(0);
-                   }});
-  Script script(meter, std::move(steps), [] { Fail("a step did not finish"); });
-  a.app->InitInstance();
-  Fail("the window closed");
-}
-
-}  // namespace
-}  // namespace brisa
+}  // namespace brisa::bench
 
 int main(int argc, char** argv) {
+  using namespace brisa::bench;
+  const auto is = [&](int count, const char* mode) {
+    return argc == count && std::strcmp(argv[1], mode) == 0;
+  };
+  if (argc >= 3 && std::strcmp(argv[1], "start") == 0) {
+    Start(std::vector<char*>(argv + 2, argv + argc + 1));
+  }
+  // The other modes run the window in this process.
   QApplication application(argc, argv);
-  if (argc == 2 && std::strcmp(argv[1], "sequence") == 0) {
-    const int result = brisa::Sequence();
-    // The workers loop until the process ends, on objects left alive for them.
-    std::fflush(nullptr);
-    std::_Exit(result);
+  if (is(2, "sequence") || is(3, "sequence")) Sequence(argc == 3 ? argv[2] : nullptr);
+  if (is(3, "rebuild") && std::atoi(argv[2]) >= 2) Rebuild(std::atoi(argv[2]));
+  if (is(3, "exit-after-update") && std::atoi(argv[2]) >= 0) {
+    ExitAfterUpdate(static_cast<unsigned>(std::atoi(argv[2])));
   }
-  if (argc == 3 && std::strcmp(argv[1], "rebuild") == 0 && std::atoi(argv[2]) >= 2) {
-    brisa::Rebuild(std::atoi(argv[2]));
-  }
-  std::fprintf(stderr, "usage: %s sequence | rebuild BOARDS (at least 2)\n", argv[0]);
+  if (is(2, "after-silent")) AfterSilent();
+  if (is(3, "bluez") && std::strcmp(argv[2], "appears") == 0) BluezAppears();
+  if (is(3, "bluez") && std::strcmp(argv[2], "silent") == 0) BluezSilent();
+  std::fprintf(stderr,
+               "usage: %s start PROGRAM [ARGS...] | sequence [START-MS] | rebuild BOARDS (at "
+               "least 2) | exit-after-update MS | after-silent | bluez appears|silent\n",
+               argv[0]);
   return 2;
 }

@@ -130,7 +130,14 @@ bool BluezMock::startBluez() {
   return running_;
 }
 
+bool BluezMock::startSilentBluez() {
+  if (!bus_ || mock_ >= 0 || silent_ != nullptr) return false;
+  if (sd_bus_open_system(&silent_) < 0) return false;
+  return sd_bus_request_name(silent_, "org.bluez", 0) >= 0;
+}
+
 BluezMock::~BluezMock() {
+  sd_bus_flush_close_unref(silent_);
   stop(mock_);
   stop(daemon_);
 }

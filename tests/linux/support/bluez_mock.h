@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <systemd/sd-bus.h>
 
 #include <cstdint>
 #include <optional>
@@ -40,6 +41,9 @@ class BluezMock {
   static bool toolsFound();
   // Whether BlueZ came up and answers.
   bool startBluez();
+  // Instead of the mock: a BlueZ that takes the method calls sent to it and never answers one.
+  // Whether it holds BlueZ's name.
+  bool startSilentBluez();
 
   // A device of adapter hci0 offering `service` (its UUIDs; null: none); with a level it
   // publishes org.bluez.Battery1. Its object path.
@@ -53,6 +57,7 @@ class BluezMock {
 
   pid_t daemon_ = -1;
   pid_t mock_ = -1;
+  sd_bus* silent_ = nullptr;  // never read, so no call to it is answered
   std::optional<SystemBusAt> bus_;
   bool running_ = false;
 };

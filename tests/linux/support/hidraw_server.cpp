@@ -45,7 +45,8 @@ HidrawServer::HidrawServer(HidrawSpec spec, const std::string& node)
     : spec_(std::move(spec)),
       base_(umockdev_ioctl_base_new()),
       lock_(std::make_shared<DeviceLock>()),
-      silentMs_(spec_.failAfterMs) {
+      silentMs_(spec_.failAfterMs),
+      silent_(spec_.failAfterMs > 0) {
   lock_->server = this;
   // Opened for reading and writing, the FIFO never blocks its opener and never fails a write
   // for want of a reader.
@@ -168,7 +169,7 @@ void HidrawServer::ioctl(UMockdevIoctlClient* client) {
 }
 
 void HidrawServer::feature(UMockdevIoctlClient* client, bool set, std::size_t length) {
-  if (silentMs_ > 0) return failLater(client, EIO);
+  if (silent_) return silentMs_ > 0 ? failLater(client, EIO) : fail(client, EIO);
   if (!spec_.firmware || length == 0) return fail(client, EPIPE);
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, length, nullptr);

@@ -67,9 +67,12 @@ class HidrawServer {
   UMockdevIoctlBase* base() const { return base_; }
   const HidrawSpec& spec() const { return spec_; }
   void vanish();
-  // From now on every feature request fails with EIO after `ms`, as a board that stopped
-  // answering; 0: it answers again.
-  void silence(unsigned ms) { silentMs_ = ms; }
+  // From now on every feature request fails with EIO after `ms` (0: at once), as a board that
+  // stopped answering.
+  void silence(unsigned ms) {
+    silentMs_ = ms;
+    silent_ = true;
+  }
   // The read() calls that reached the node so far.
   unsigned reads() const { return reads_; }
 
@@ -97,6 +100,7 @@ class HidrawServer {
   UMockdevIoctlBase* base_;
   std::shared_ptr<DeviceLock> lock_;
   std::atomic<unsigned> silentMs_;
+  std::atomic<bool> silent_;
   std::atomic<bool> vanished_{false};
   std::atomic<unsigned> reads_{0};
   std::mutex readyMutex_;
