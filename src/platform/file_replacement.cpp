@@ -46,8 +46,9 @@ bool TakeOwnerAndMode(int fd, const struct stat& old) {
 
 // The file itself, open for writing in place: still the one `old` describes, and no pipe or
 // device put there since.
-int OpenInPlace(const std::filesystem::path& target, const struct stat& old) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+int OpenInPlace(const SaveTarget& target, const struct stat& old) {
+  const int fd = ::openat(target.folder(), target.name().c_str(),
+                          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat now;
   if (::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_dev == old.st_dev &&
@@ -58,9 +59,14 @@ int OpenInPlace(const std::filesystem::path& target, const struct stat& old) {
   return -1;
 }
 
+// The answers of a folder that takes no new file, where the file in it may still be written.
+bool RefusesNewFiles(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
 // Makes a rename in the folder last.
-void FlushFolder(const std::filesystem::path& folder) {
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void FlushFolder(int folder) {
+  const int dir = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -70,7 +76,7 @@ void FlushFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 FileReplacement::FileReplacement(std::filesystem::path target, bool unnamed)
-    : target_(std::move(target)), unnamed_(unnamed) {}
+    : path_(std::move(target)), unnamed_(unnamed) {}
 
 FileReplacement::~FileReplacement() {
   discard();
@@ -78,40 +84,44 @@ FileReplacement::~FileReplacement() {
 
 bool FileReplacement::begin() {
   discard();
-  const auto behindLinks = SaveTargetBehindLinks(target_);
-  if (!behindLinks) return false;
-  target_ = *behindLinks;
+  target_ = SaveTargetBehindLinks(path_);
+  if (!target_) return false;
   struct stat old;
-  if (::lstat(target_.c_str(), &old) != 0) return errno == ENOENT && startNewFile(false);
+  if (::fstatat(target_->folder(), target_->name().c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT && startNewFile(false);
+  }
   // A folder, pipe or device cannot take the contents; a link still here loops.
-  if (!S_ISREG(old.st_mode)) return false;
+  if (!S_ISREG(old.st_mode) || !MayWriteExisting(*target_, old)) return false;
   struct stat folder;
-  if (::stat(FolderOf(target_).c_str(), &folder) != 0 || !MayWriteExisting(target_, old, folder)) {
-    return false;
+  if (::fstat(target_->folder(), &folder) != 0) return false;
+  // A new file would leave the old contents under the file's other names, and a sticky folder
+  // would not let it take the place of someone else's file. (No name at all: another save
+  // replaced the file as it was looked at.)
+  if (old.st_nlink <= 1 && MayReplaceExisting(old, folder)) {
+    if (startNewFile(true)) {
+      if (TakeOwnerAndMode(fd_, old)) return true;
+      // This user cannot give a new file the old one's owner and group: the file is written
+      // where it is, and stays its owner's.
+      discard();
+    } else if (!RefusesNewFiles(errno)) {
+      return false;
+    }
   }
-  // A new file would leave the old contents under the file's other names. (No name at all: another
-  // save replaced the file as it was looked at.)
-  if (old.st_nlink <= 1) {
-    if (!startNewFile(true)) return false;
-    if (TakeOwnerAndMode(fd_, old)) return true;
-    // This user cannot give a new file the old one's owner and group: the file is written where
-    // it is, and stays its owner's.
-    discard();
-  }
-  fd_ = OpenInPlace(target_, old);
+  fd_ = OpenInPlace(*target_, old);
   inPlace_ = fd_ >= 0;
   return inPlace_;
 }
 
 bool FileReplacement::startNewFile(bool replacesAFile) {
   const mode_t mode = replacesAFile ? kPrivateMode : kNewFileMode;
-  HiddenNames names(target_);
+  HiddenNames names(*target_);
   names.removeAbandoned();
   if (unnamed_) {
-    fd_ = ::open(FolderOf(target_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    fd_ = ::openat(target_->folder(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd_ >= 0) {
       if (LockAsWriter(fd_)) return true;
       discard();
+      errno = EWOULDBLOCK;
       return false;
     }
     // Any other error is the folder's own answer, which a named file would get as well. An old
@@ -129,8 +139,9 @@ bool FileReplacement::commit(std::span<const std::uint8_t> bytes) {
   // On disk before it has a name: a power cut after the rename must not leave an empty file.
   done = done && ::fsync(fd_) == 0;
   // The unnamed file gets its hidden name only for the rename.
-  done = done && (!named_.empty() || HiddenNames(target_).linkIn(fd_, named_));
-  done = done && ::rename(named_.c_str(), target_.c_str()) == 0;
+  done = done && (!named_.empty() || HiddenNames(*target_).linkIn(fd_, named_));
+  done = done && ::renameat(target_->folder(), named_.c_str(), target_->folder(),
+                            target_->name().c_str()) == 0;
   if (!done) {
     discard();
     return false;
@@ -139,7 +150,7 @@ bool FileReplacement::commit(std::span<const std::uint8_t> bytes) {
   discard();
   // The new file is in place whatever this answers, so a folder that cannot be flushed does not
   // fail the save.
-  FlushFolder(FolderOf(target_));
+  FlushFolder(target_->folder());
   return true;
 }
 
@@ -159,7 +170,7 @@ void FileReplacement::discard() {
   }
   inPlace_ = false;
   if (!named_.empty()) {
-    ::unlink(named_.c_str());
+    ::unlinkat(target_->folder(), named_.c_str(), 0);
     named_.clear();
   }
 }

@@ -1,5 +1,6 @@
 #include "platform/hidden_names.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,9 +8,6 @@
 
 #include <cerrno>
 #include <string_view>
-#include <system_error>
-
-#include "platform/save_access.h"
 
 namespace brisa::platform {
 namespace {
@@ -46,55 +44,63 @@ bool IsHiddenName(std::string_view name, std::string_view prefix) {
          AllDigits(name.substr(dot + 1));
 }
 
-bool NamesFile(const std::filesystem::path& name, int fd) {
+bool NamesFile(int folder, const std::string& name, int fd) {
   struct stat named;
   struct stat file;
-  return ::lstat(name.c_str(), &named) == 0 && ::fstat(fd, &file) == 0 &&
-         named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+  return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         ::fstat(fd, &file) == 0 && named.st_dev == file.st_dev && named.st_ino == file.st_ino;
 }
 
 // The look takes a shared lock: it conflicts with the writer's all the same, and a file open
 // only for reading can take it on every file system, NFS included.
-void RemoveIfAbandoned(const std::filesystem::path& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+void RemoveIfAbandoned(int folder, const std::string& name) {
+  const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat file;
   if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) == 0 &&
-      NamesFile(name, fd)) {
-    ::unlink(name.c_str());
+      NamesFile(folder, name, fd)) {
+    ::unlinkat(folder, name.c_str(), 0);
   }
   ::close(fd);
 }
 
 }  // namespace
 
-HiddenNames::HiddenNames(const std::filesystem::path& target)
-    : folder_(FolderOf(target)), random_(std::random_device{}()) {
-  long limit = ::pathconf(folder_.c_str(), _PC_NAME_MAX);
+HiddenNames::HiddenNames(const SaveTarget& target)
+    : folder_(target.folder()), random_(std::random_device{}()) {
+  long limit = ::fpathconf(folder_, _PC_NAME_MAX);
   if (limit <= 0) limit = kUsualNameLimit;
   const std::size_t room = static_cast<std::size_t>(limit) > kRoomAroundName
                                ? static_cast<std::size_t>(limit) - kRoomAroundName
                                : 0;
-  prefix_ = "." + CutToFit(target.filename().string(), room) + ".";
+  prefix_ = "." + CutToFit(target.name(), room) + ".";
 }
 
-std::filesystem::path HiddenNames::fresh() {
-  return folder_ / (prefix_ + std::to_string(::getpid()) + "." +
-                    std::to_string(random_() % kNumberRange) + std::string(kHiddenSuffix));
+std::string HiddenNames::fresh() {
+  return prefix_ + std::to_string(::getpid()) + "." + std::to_string(random_() % kNumberRange) +
+         std::string(kHiddenSuffix);
 }
 
 void HiddenNames::removeAbandoned() const {
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder_, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (IsHiddenName(it->path().filename().string(), prefix_)) RemoveIfAbandoned(it->path());
+  // The folder is held for calls relative to it only: listing it takes a reading open of its own.
+  const int listing = ::openat(folder_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return;
+  DIR* entries = ::fdopendir(listing);
+  if (entries == nullptr) {
+    ::close(listing);
+    return;
   }
+  while (const dirent* entry = ::readdir(entries)) {
+    if (IsHiddenName(entry->d_name, prefix_)) RemoveIfAbandoned(folder_, entry->d_name);
+  }
+  ::closedir(entries);
 }
 
-int HiddenNames::createLocked(mode_t mode, std::filesystem::path& name) {
+int HiddenNames::createLocked(mode_t mode, std::string& name) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::filesystem::path candidate = fresh();
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    std::string candidate = fresh();
+    const int fd =
+        ::openat(folder_, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return -1;
@@ -102,25 +108,26 @@ int HiddenNames::createLocked(mode_t mode, std::filesystem::path& name) {
     // Until the lock is held, another save of this file may take the name for an abandoned one
     // and remove it: the name must still be this file's once it is.
     const bool locked = LockAsWriter(fd);
-    const bool named = NamesFile(candidate, fd);
+    const bool named = NamesFile(folder_, candidate, fd);
     if (locked && named) {
       name = std::move(candidate);
       return fd;
     }
-    if (named) ::unlink(candidate.c_str());
+    if (named) ::unlinkat(folder_, candidate.c_str(), 0);
     ::close(fd);
   }
+  errno = EEXIST;
   return -1;
 }
 
-bool HiddenNames::linkIn(int fd, std::filesystem::path& name) {
+bool HiddenNames::linkIn(int fd, std::string& name) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::filesystem::path candidate = fresh();
-    int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW);
+    std::string candidate = fresh();
+    int linked = ::linkat(AT_FDCWD, self.c_str(), folder_, candidate.c_str(), AT_SYMLINK_FOLLOW);
     // Without /proc the file is linked by its descriptor, which needs more privilege.
     if (linked != 0 && errno == ENOENT) {
-      linked = ::linkat(fd, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH);
+      linked = ::linkat(fd, "", folder_, candidate.c_str(), AT_EMPTY_PATH);
     }
     if (linked == 0) {
       name = std::move(candidate);

@@ -2,9 +2,10 @@
 
 #include <sys/types.h>
 
-#include <filesystem>
 #include <random>
 #include <string>
+
+#include "platform/save_access.h"
 
 namespace brisa::platform {
 
@@ -14,19 +15,21 @@ namespace brisa::platform {
 // whatever machine it runs, so a name whose lock can be taken was left by a writer that is gone.
 class HiddenNames {
  public:
-  explicit HiddenNames(const std::filesystem::path& target);
+  // Names in the target's folder, which must stay open while they are used.
+  explicit HiddenNames(const SaveTarget& target);
 
   // Removes this target's names whose writer is gone.
   void removeAbandoned() const;
-  // A new file, locked, under a fresh name, created with `mode`; -1 when the folder takes none.
-  int createLocked(mode_t mode, std::filesystem::path& name);
+  // A new file, locked, under a fresh name, created with `mode`; -1 when the folder takes none,
+  // with errno saying why.
+  int createLocked(mode_t mode, std::string& name);
   // Gives the unnamed file `fd`, locked already, a fresh name.
-  bool linkIn(int fd, std::filesystem::path& name);
+  bool linkIn(int fd, std::string& name);
 
  private:
-  std::filesystem::path fresh();
+  std::string fresh();
 
-  std::filesystem::path folder_;
+  int folder_;
   std::string prefix_;
   std::mt19937 random_;
 };

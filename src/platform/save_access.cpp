@@ -5,7 +5,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <system_error>
+#include <climits>
+#include <utility>
 
 namespace brisa::platform {
 namespace {
@@ -30,37 +31,76 @@ bool MayOverrideStickyFolders() {
   return (data[CAP_TO_INDEX(CAP_FOWNER)].effective & CAP_TO_MASK(CAP_FOWNER)) != 0;
 }
 
+// The folder `path` names a file in, opened relative to `base` as the kernel would walk it, and
+// that file's name.
+std::optional<SaveTarget> OpenFolderOf(int base, const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
+  const int fd = ::openat(base, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  return SaveTarget(fd, std::move(name));
+}
+
+std::optional<std::string> ReadLink(const SaveTarget& link) {
+  // A link holds less than PATH_MAX bytes: a full buffer means it changed while it was read.
+  std::string body(PATH_MAX, '\0');
+  const ssize_t got = ::readlinkat(link.folder(), link.name().c_str(), body.data(), body.size());
+  if (got <= 0 || static_cast<std::size_t>(got) >= body.size()) return std::nullopt;
+  body.resize(static_cast<std::size_t>(got));
+  return body;
+}
+
 }  // namespace
 
-std::filesystem::path FolderOf(const std::filesystem::path& file) {
-  const std::filesystem::path parent = file.parent_path();
-  return parent.empty() ? std::filesystem::path(".") : parent;
+SaveTarget::~SaveTarget() {
+  if (folder_ >= 0) ::close(folder_);
 }
 
-std::optional<std::filesystem::path> SaveTargetBehindLinks(std::filesystem::path path) {
-  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+SaveTarget::SaveTarget(SaveTarget&& other) noexcept
+    : folder_(std::exchange(other.folder_, -1)), name_(std::move(other.name_)) {}
+
+SaveTarget& SaveTarget::operator=(SaveTarget&& other) noexcept {
+  if (this != &other) {
+    if (folder_ >= 0) ::close(folder_);
+    folder_ = std::exchange(other.folder_, -1);
+    name_ = std::move(other.name_);
+  }
+  return *this;
+}
+
+std::optional<SaveTarget> SaveTargetBehindLinks(const std::filesystem::path& path) {
+  // Longer than the system opens: a file saved there could not be opened by this path again.
+  if (path.native().size() >= PATH_MAX) return std::nullopt;
+  std::optional<SaveTarget> target = OpenFolderOf(AT_FDCWD, path.native());
+  for (int hop = 0; target && hop < kMaxLinkHops; ++hop) {
     struct stat link;
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    if (::fstatat(target->folder(), target->name().c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISLNK(link.st_mode)) {
+      return target;
+    }
     struct stat folder;
-    if (::stat(FolderOf(path).c_str(), &folder) != 0 || !KernelWouldFollow(link, folder)) {
+    if (::fstat(target->folder(), &folder) != 0 || !KernelWouldFollow(link, folder)) {
       return std::nullopt;
     }
-    std::error_code ec;
-    const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
-    if (ec) return path;
-    path = next.is_absolute() ? next : path.parent_path() / next;
+    const std::optional<std::string> next = ReadLink(*target);
+    if (!next) return target;
+    target = OpenFolderOf(next->starts_with('/') ? AT_FDCWD : target->folder(), *next);
   }
-  return path;
+  return target;
 }
 
-bool MayWriteExisting(const std::filesystem::path& file, const struct stat& facts,
-                      const struct stat& folder) {
+bool MayWriteExisting(const SaveTarget& file, const struct stat& facts) {
   // A file its owner made read-only stays so, also for an administrator the kernel would let
   // write it.
-  if ((facts.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return false;
-  // In a sticky folder only the file's owner, the folder's owner and an administrator may
-  // replace a file.
+  return (facts.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+         ::faccessat(file.folder(), file.name().c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool MayReplaceExisting(const struct stat& facts, const struct stat& folder) {
   const uid_t self = ::geteuid();
   return (folder.st_mode & S_ISVTX) == 0 || facts.st_uid == self || folder.st_uid == self ||
          MayOverrideStickyFolders();

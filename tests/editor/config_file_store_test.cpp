@@ -187,27 +187,38 @@ TEST_F(ConfigFileStoreTest, TheHiddenFileOfAFileSystemWithoutUnnamedFilesGoesAwa
   EXPECT_EQ(EntriesInDir(), 1u);
 }
 
-// Every name the file system takes can be saved, however long, whatever this process's id.
+// Every name the file system takes can be saved, however long, whatever this process's id; so can
+// every path the system opens, the longest too.
 TEST_F(ConfigFileStoreTest, EveryNameTheFileSystemTakesCanBeSaved) {
   std::string accented;
   while (accented.size() < 250) accented += "\xC3\xA9";
-  const std::string names[] = {std::string(251, 'n') + ".bin", accented + "x.bin",
-                               std::string(255, 'm')};
-  for (const std::string& name : names) {
-    ASSERT_EQ(name.size(), 255u);
-    const fs::path target = dir_ / name;
+  const fs::path near = dir_ / "near";
+  fs::create_directory(near);
+  const struct {
+    fs::path folder;
+    std::string name;
+  } targets[] = {
+      {near, std::string(251, 'n') + ".bin"},
+      {near, accented + "x.bin"},
+      {near, std::string(255, 'm')},
+      {FolderLeaving(1 + 7), "pad.bin"},
+  };
+  for (const auto& [folder, name] : targets) {
+    const fs::path target = folder / name;
     for (const bool exists : {false, true}) {
       for (const bool unnamed : {true, false}) {
         if (exists) Put(target, {1});
         platform::FileReplacement replacement(target, unnamed);
-        ASSERT_TRUE(replacement.begin()) << name;
+        ASSERT_TRUE(replacement.begin()) << target.string().size() << " bytes: " << name;
         ASSERT_TRUE(replacement.commit(std::vector<std::uint8_t>{2, 3})) << name;
         EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{2, 3})) << name;
-        EXPECT_EQ(EntriesInDir(), 1u) << name;
+        EXPECT_EQ(EntriesIn(folder), 1u) << name;
         fs::remove(target);
       }
     }
   }
+  // A byte longer, the system opens it no more: Open could not read such a file back.
+  EXPECT_EQ(SaveOutcome(targets[3].folder / "pad.binx", {1}), "refused");
 }
 
 TEST_F(ConfigFileStoreTest, AbandonedSaveLeavesNoTemporary) {
@@ -228,24 +239,27 @@ TEST_F(ConfigFileStoreTest, SaveThroughLinkReplacesLinkedFile) {
     const char* what;
     bool realExists;
     bool absolute;
-    bool chained;  // through a second link
+    bool chained;      // through a second link
+    bool atPathLimit;  // the link's path is the longest the system opens
   } cases[] = {
-      {"absolute link", true, true, false},
-      {"relative link", true, false, false},
-      {"chain of links", true, false, true},
-      {"link to a missing file", false, true, false},
-      {"relative link to a missing file", false, false, true},
+      {"absolute link", true, true, false, false},
+      {"relative link", true, false, false, false},
+      {"chain of links", true, false, true, false},
+      {"link to a missing file", false, true, false, false},
+      {"relative link to a missing file", false, false, true, false},
+      {"absolute link at the longest path", true, true, false, true},
   };
   for (const auto& c : cases) {
-    const fs::path real = dir_ / "real.bin";
-    const fs::path link = dir_ / "link.bin";
-    const fs::path middle = dir_ / "middle.bin";
+    const fs::path folder = c.atPathLimit ? FolderLeaving(1 + 8) : dir_;
+    const fs::path real = folder / "real.bin";
+    const fs::path link = folder / "link.bin";
+    const fs::path middle = folder / "next.bin";
     for (const fs::path& p : {real, link, middle}) fs::remove(p);
     if (c.realExists) Put(real, {1});
     const fs::path pointee = c.absolute ? real : fs::path("real.bin");
     if (c.chained) {
       fs::create_symlink(pointee, middle);
-      fs::create_symlink("middle.bin", link);
+      fs::create_symlink("next.bin", link);
     } else {
       fs::create_symlink(pointee, link);
     }
@@ -254,7 +268,7 @@ TEST_F(ConfigFileStoreTest, SaveThroughLinkReplacesLinkedFile) {
     ASSERT_TRUE(writer.Commit(std::vector<std::uint8_t>{7, 7})) << c.what;
     EXPECT_TRUE(fs::is_symlink(link)) << c.what;
     EXPECT_EQ(Contents(real), (std::vector<std::uint8_t>{7, 7})) << c.what;
-    EXPECT_EQ(EntriesInDir(), c.chained ? 3u : 2u) << c.what;
+    EXPECT_EQ(EntriesIn(folder), c.chained ? 3u : 2u) << c.what;
   }
 }
 

@@ -169,7 +169,7 @@ TEST_F(FileCommandsTest, ASaveThatCannotWriteSaysSoAndChangesNothing) {
   EXPECT_TRUE(fs::is_empty(dir / "folder.bin"));
 
   // Someone else's file in a sticky world-writable folder, such as /tmp, which an ordinary user
-  // may write but not replace: refused before anything is built, too.
+  // may neither write nor replace: refused before anything is built, too.
   if (!test::runAsRoot()) return;  // only root can give a file away
   const fs::path shared = dir / "shared";
   fs::create_directory(shared);
@@ -177,7 +177,7 @@ TEST_F(FileCommandsTest, ASaveThatCannotWriteSaysSoAndChangesNothing) {
   const fs::path theirs = shared / "theirs.bin";
   Put(theirs, {1, 2, 3});
   ASSERT_EQ(::chown(theirs.c_str(), testing::kOtherUid, testing::kOtherGid), 0);
-  fs::permissions(theirs, fs::perms(0666));
+  fs::permissions(theirs, fs::perms(0644));
   const std::string seen = test::asOrdinaryUser([&] {
     saveAs(theirs);
     const bool recordKept = context.board.configRecord == before;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,16 @@ class ConfigFileStoreTest : public ::testing::Test {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
   }
   std::size_t EntriesInDir() const { return EntriesIn(dir_); }
+  // A folder made under dir_ whose path leaves `room` bytes, "/" and name, to the longest path
+  // the system opens.
+  fs::path FolderLeaving(std::size_t room) const {
+    fs::path folder = dir_;
+    for (std::size_t left; (left = PATH_MAX - 1 - room - folder.string().size()) > 0;) {
+      folder /= std::string(left <= 256 ? left - 1 : 200, 'd');
+    }
+    fs::create_directories(folder);
+    return folder;
+  }
   // What a save came to: "refused" by Open, "failed" in Commit, or "saved".
   static std::string SaveOutcome(const fs::path& target, const std::vector<std::uint8_t>& bytes) {
     AtomicFileWriter writer(target);

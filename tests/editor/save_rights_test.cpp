@@ -20,15 +20,12 @@ using testing::kOtherGid;
 using testing::kOtherUid;
 using testing::Put;
 
-TEST_F(ConfigFileStoreTest, FolderThatCannotBeWrittenRefusesBeforeTouchingTarget) {
+TEST_F(ConfigFileStoreTest, FolderThatCannotBeWrittenRefusesANewFile) {
   const test::OrdinaryUser user = test::ordinaryUser();
-  const fs::path target = dir_ / "pad.bin";
-  Put(target, {1, 2, 3});
-  GiveTo(target, user.uid, user.gid);
   GiveTo(dir_, user.uid, user.gid);
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(test::asOrdinaryUser([&] { return SaveOutcome(target, {7, 7}); }), "refused");
-  EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(test::asOrdinaryUser([&] { return SaveOutcome(dir_ / "pad.bin", {7, 7}); }), "refused");
+  EXPECT_EQ(EntriesInDir(), 0u);
 }
 
 // The file keeps its owner, group and permissions, and every name it has sees the new bytes.
@@ -40,6 +37,7 @@ TEST_F(ConfigFileStoreTest, SaveKeepsTheFilesOwnerGroupPermissionsAndNames) {
     fs::perms mode;
     bool secondName;
     bool byOrdinaryUser;
+    bool readOnlyFolder = false;
   } cases[] = {
       {"this user's private file", std::nullopt, fs::perms(0600), false, false},
       {"another user's file, saved by root", std::pair{kOtherUid, kOtherGid}, fs::perms(0640),
@@ -48,6 +46,8 @@ TEST_F(ConfigFileStoreTest, SaveKeepsTheFilesOwnerGroupPermissionsAndNames) {
       {"another user's file this user may write: no new file can have its owner",
        std::pair{kOtherUid, user.gid}, fs::perms(0664), false, true},
       {"the same with a second name", std::pair{kOtherUid, user.gid}, fs::perms(0664), true, true},
+      {"this user's file in a folder that takes no new file", std::nullopt, fs::perms(0644), false,
+       true, true},
   };
   const std::vector<std::uint8_t> bytes(82, 0x5A);
   for (const auto& c : cases) {
@@ -60,8 +60,10 @@ TEST_F(ConfigFileStoreTest, SaveKeepsTheFilesOwnerGroupPermissionsAndNames) {
     const fs::path second = folder / "second.bin";
     Put(target, {1, 2, 3});
     if (c.owner) GiveTo(target, c.owner->first, c.owner->second);
+    if (!c.owner && c.byOrdinaryUser) GiveTo(target, user.uid, user.gid);
     fs::permissions(target, c.mode);
     if (c.secondName) fs::create_hard_link(target, second);
+    if (c.readOnlyFolder) fs::permissions(folder, fs::perms(0555));
     const std::string before = OwnerGroupMode(target);
     const auto save = [&] { return SaveOutcome(target, bytes); };
     EXPECT_EQ(c.byOrdinaryUser ? test::asOrdinaryUser(save) : save(), "saved") << c.what;
@@ -71,11 +73,13 @@ TEST_F(ConfigFileStoreTest, SaveKeepsTheFilesOwnerGroupPermissionsAndNames) {
       EXPECT_EQ(Contents(second), bytes) << c.what;
     }
     EXPECT_EQ(EntriesIn(folder), c.secondName ? 2u : 1u) << c.what;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
 }
 
-// What the kernel would not let this user write, or replace in a sticky folder, is refused before
-// anything is written; so is a file its owner made read-only, also to root.
+// What the kernel would not let this user write is refused before anything is written; so is a
+// file its owner made read-only, also to root. What it may write is saved, in place where a sticky
+// folder would not let this user replace it.
 TEST_F(ConfigFileStoreTest, WhatThisUserMayNotWriteIsRefusedBeforeAnythingIsWritten) {
   const test::OrdinaryUser user = test::ordinaryUser();
   const struct {
@@ -91,7 +95,7 @@ TEST_F(ConfigFileStoreTest, WhatThisUserMayNotWriteIsRefusedBeforeAnythingIsWrit
       {"someone else's file in this user's folder", true, fs::perms(0644), false, true, "refused"},
       {"someone else's file in a sticky folder", true, fs::perms(0644), true, true, "refused"},
       {"someone else's file anyone may write, in a sticky folder", true, fs::perms(0666), true,
-       true, "refused"},
+       true, "saved"},
       {"this user's file in a sticky folder", false, fs::perms(0644), true, true, "saved"},
   };
   for (const auto& c : cases) {
@@ -119,9 +123,10 @@ TEST_F(ConfigFileStoreTest, WhatThisUserMayNotWriteIsRefusedBeforeAnythingIsWrit
       return writer.Commit(std::vector<std::uint8_t>{7, 7}) ? "written all the same" : "refused";
     };
     EXPECT_EQ(c.byOrdinaryUser ? test::asOrdinaryUser(save) : save(), c.outcome) << c.what;
-    if (std::string(c.outcome) == "refused") {
-      EXPECT_EQ(Contents(target), (std::vector<std::uint8_t>{1, 2, 3})) << c.what;
-    }
+    const std::vector<std::uint8_t> now = std::string(c.outcome) == "saved"
+                                              ? std::vector<std::uint8_t>{7, 7}
+                                              : std::vector<std::uint8_t>{1, 2, 3};
+    EXPECT_EQ(Contents(target), now) << c.what;
     EXPECT_EQ(EntriesIn(folder), 1u) << c.what;
   }
 }
