@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,7 +20,13 @@ namespace brisa::board {
 // How often a worker waiting for a board's answer looks whether it still wants it.
 inline constexpr std::chrono::milliseconds kCallLookPeriod{5};
 
+// Requests still in progress on their own threads, those nobody waits for any more included:
+// whoever owns what such a request uses (a test's simulated board) lets it end first.
+std::size_t BoardCallsInProgress();
+
 namespace detail {
+
+std::atomic<std::size_t>& CallsInProgress();
 
 template <typename Answer>
 struct BoardCallState {
@@ -45,10 +53,14 @@ auto CallBoard(std::shared_ptr<platform::HidDevice> board, Request request, Want
     auto run = [call, board = std::move(board), request = std::move(request)]() mutable {
       Answer answer = request(*board);
       board.reset();
-      std::lock_guard lock(call->mutex);
-      call->answer = std::move(answer);
-      call->answered.notify_all();
+      {
+        std::lock_guard lock(call->mutex);
+        call->answer = std::move(answer);
+        call->answered.notify_all();
+      }
+      detail::CallsInProgress().fetch_sub(1, std::memory_order_acq_rel);
     };
+    detail::CallsInProgress().fetch_add(1, std::memory_order_acq_rel);
     try {
       std::thread(run).detach();
     } catch (const std::system_error&) {

@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "board/board_call.h"
 #include "board_link_fixture.h"
 
 namespace brisa::editor {
@@ -91,6 +92,7 @@ TEST(BoardLinkStress, SelectionWhileWorkersRunAndBoardsComeGoAndReboot) {
   hotplug.join();
   reader.join();
   writer.join();
+  while (board::BoardCallsInProgress() > 0) std::this_thread::yield();
 
   for (std::size_t device = 0; device < 5; ++device) {
     EXPECT_EQ(p.machine->hidHandlesClosedWithPendingRead(device), 0u) << device;

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "board/board_call.h"
 #include "board_link_fixture.h"
 #include "editor/board_link_texts.h"
 
@@ -300,6 +301,8 @@ TEST(Selection, ABoardAnsweringInSecondsHoldsNoSelectionAndNothingOfItReachesThe
 
     slowClock.release();  // the call returns, whatever the pass made of it
     worker.join();
+    // Its request, which the worker stopped waiting for, ends before the board goes.
+    while (board::BoardCallsInProgress() > 0) std::this_thread::yield();
     EXPECT_EQ(slow.writtenReports().size(), c.busy == Busy::Read ? 0u : 1u) << c.name;
     EXPECT_TRUE(p.machine->firmware(1)->writtenReports().empty()) << c.name;
     EXPECT_NE(p.context.board.configRecord.buttonTypes[0], 0xAB) << c.name;
@@ -406,6 +409,7 @@ TEST(Selection, ABoardThatStoppedAnsweringHoldsTheWindowOnlyBriefly) {
       p.choose(0);
     }
     p.context.board.closer.waitUntilIdle();
+    while (board::BoardCallsInProgress() > 0) std::this_thread::yield();
     while (p.machine->openHidHandles(1) > 0) std::this_thread::yield();
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "board/board_call.h"
 #include "board_link_fixture.h"
 #include "editor/live_display.h"
 #include "platform/sim/virtual_clock.h"
@@ -297,6 +298,7 @@ TEST(TimerTick, AReadThatAnUpdateOvertookShowsTheBoardAsWrittenNotAsItWas) {
       slow.release();
       reader.join();
     }
+    while (board::BoardCallsInProgress() > 0) std::this_thread::yield();
     p.firmware().delayFeatureRequests(nullptr, 0, false);
     EXPECT_EQ(p.context.board.readDone, 0u) << c.what;
     EXPECT_EQ(p.context.board.readRequest, 1u) << c.what << ": read again after the write";
