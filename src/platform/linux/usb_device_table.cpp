@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/linux/event_fd.h"
+
 namespace brisa::platform {
 
 namespace {
@@ -28,12 +30,6 @@ bool isDfuInterface(udev_device* usbInterface) {
   const auto sub =
       parseHex(textOr(udev_device_get_sysattr_value(usbInterface, "bInterfaceSubClass")));
   return cls == kDfuClass && sub == kDfuSubClass;
-}
-
-void ring(int eventFd) {
-  const std::uint64_t one = 1;
-  while (::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace
@@ -70,7 +66,7 @@ UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
 UsbDeviceTable::~UsbDeviceTable() {
   if (watcher_.joinable()) {
     stop_.store(true);
-    ring(wake_);
+    ringEventFd(wake_);
     watcher_.join();
   }
   if (wake_ >= 0) ::close(wake_);
@@ -86,9 +82,7 @@ void UsbDeviceTable::watch() {
       return;
     }
     if ((fds[1].revents & POLLIN) != 0) {
-      std::uint64_t count = 0;
-      while (::read(wake_, &count, sizeof count) < 0 && errno == EINTR) {
-      }
+      drainEventFd(wake_);
     }
     if (fds[0].revents != 0) eventsWaiting_.store(true, std::memory_order_release);
   }
@@ -139,7 +133,7 @@ void UsbDeviceTable::drain() {
   }
   // An event that came after the last receive finds the flag down and raises it again.
   eventsWaiting_.store(false, std::memory_order_release);
-  ring(wake_);
+  ringEventFd(wake_);
 }
 
 const std::vector<std::string>& UsbDeviceTable::current() {

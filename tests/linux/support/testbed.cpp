@@ -30,6 +30,10 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
+std::string usbNode(int address) {
+  return format("/dev/bus/usb/001/%03d", address);
+}
+
 std::string hidId(const HidrawSpec& hid) {
   return format("%04X:%04X:%04X", hid.bus, unsigned{hid.vendorId}, unsigned{hid.productId});
 }
@@ -80,7 +84,7 @@ std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, st
                                std::uint16_t bcd, const std::optional<std::string>& name,
                                const std::vector<std::uint8_t>& descriptors, std::string& devnode) {
   const int address = port == "usb1" ? 1 : nextAddress_++;
-  devnode = format("/dev/bus/usb/001/%03d", address);
+  devnode = usbNode(address);
   std::string text = format(
       "P: %s/%s\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: DEVNAME=%s\n"
       "E: BUSNUM=001\nE: DEVNUM=%03d\nA: idVendor=%04x\\n\nA: idProduct=%04x\\n\n"
@@ -195,14 +199,18 @@ DeviceId Testbed::addBootloader(platform::sim::BootloaderSpec spec) {
   usb.bcdDevice = s.bcdDevice;
   usb.product = product;
   usb.descriptors = platform::sim::sysfsDescriptors(*bootloader);
+  // The node is served before the device's "add" goes out, as udev has made it by then: a host
+  // that looks at it on that event must find it answering.
+  auto usbdevfs = std::make_unique<platform::sim::UsbdevfsHandler>(*bootloader);
+  const std::string devnode = usbNode(nextAddress_);
+  touch(devnode);
+  if (!umockdev_testbed_attach_ioctl(testbed_, devnode.c_str(), usbdevfs->base(), nullptr)) {
+    throw std::runtime_error("testbed: cannot serve " + devnode);
+  }
   const DeviceId id = addUsbDevice(usb);
   Device& device = devices_.at(id);
-  device.usbdevfs = std::make_unique<platform::sim::UsbdevfsHandler>(*bootloader);
+  device.usbdevfs = std::move(usbdevfs);
   device.bootloader = std::move(bootloader);
-  if (!umockdev_testbed_attach_ioctl(testbed_, device.devnode.c_str(), device.usbdevfs->base(),
-                                     nullptr)) {
-    throw std::runtime_error("testbed: cannot serve " + device.devnode);
-  }
   return id;
 }
 
