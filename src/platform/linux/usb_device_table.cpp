@@ -99,23 +99,26 @@ void UsbDeviceTable::rescan() {
 }
 
 // An event on a device or on one of its interfaces (a driver bound or let go) may change
-// whether the device is free; the device is judged again as it is now.
+// whether the device is free; the device is judged again as it is now. A removal frees nothing:
+// it costs a look only at a device that stood in, and none at one that went.
 void UsbDeviceTable::reconsider(udev_device* device, const char* action) {
   const std::string devtype = textOr(udev_device_get_devtype(device));
-  std::string syspath;
-  if (devtype == "usb_device") {
-    syspath = textOr(udev_device_get_syspath(device));
-  } else if (udev_device* parent =
-                 udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device")) {
-    syspath = textOr(udev_device_get_syspath(parent));
-  } else {
+  std::string syspath = textOr(udev_device_get_syspath(device));
+  if (devtype == "usb_interface") {
+    // The device an interface belongs to, by its path: once the device has gone, sysfs would
+    // name some device above it instead.
+    syspath.erase(std::min(syspath.size(), syspath.rfind('/')));
+  } else if (devtype != "usb_device") {
     return;
   }
-  const bool gone =
-      devtype == "usb_device" && action != nullptr && std::strcmp(action, "remove") == 0;
-  const UdevDevicePtr now = gone ? nullptr : deviceAt(context_, syspath);
-  const bool isFree = now && isFreeDfuDevice(context_, now.get());
   const auto at = std::find(free_.begin(), free_.end(), syspath);
+  if (action != nullptr && std::strcmp(action, "remove") == 0 &&
+      (devtype == "usb_device" || at == free_.end())) {
+    if (at != free_.end()) free_.erase(at);
+    return;
+  }
+  const UdevDevicePtr now = deviceAt(context_, syspath);
+  const bool isFree = now && isFreeDfuDevice(context_, now.get());
   if (isFree && at == free_.end()) free_.push_back(syspath);
   if (!isFree && at != free_.end()) free_.erase(at);
 }
