@@ -152,7 +152,7 @@ TEST(LinuxBatteryWithoutBluez, NothingWaitsOnTheBusAndBluezAnsweringListsTheBoar
   BRISA_REQUIRE_TOOL(testbed::BluezMock::toolsFound(), "dbus-daemon or python3-dbusmock");
   int silent = -1;
   const auto silentSocket = [&](testbed::Testbed& bed) {
-    const std::string path = std::string(umockdev_testbed_get_root_dir(bed.get())) + "/silent-bus";
+    const std::string path = bed.rootDir() + "/silent-bus";
     silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;

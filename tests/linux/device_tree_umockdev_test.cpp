@@ -362,11 +362,11 @@ TEST_F(LinuxDeviceTree, PresentDevicesAndTheListFollowTheMonitorWithoutAFreshSca
        {kOsprey, kBootloader}},
       {"the bootloader leaves and another comes in its place",
        [&] {
-         bed.remove(bootloader);
          testbed::UsbDeviceSpec other;
+         other.port = bed.port(bootloader);
+         bed.remove(bootloader);
          other.bcdDevice = 0x2201;
          other.product = "DFU in FS Mode";
-         other.port = bed.port(bootloader);
          bed.addUsbDevice(other);
        },
        1,

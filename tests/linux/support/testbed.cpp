@@ -68,8 +68,15 @@ std::string Testbed::add(const std::string& description) {
   return "/sys" + description.substr(3, description.find('\n') - 3);
 }
 
+std::string Testbed::rootDir() const {
+  gchar* dir = umockdev_testbed_get_root_dir(testbed_);  // the caller's to free
+  std::string out = dir != nullptr ? dir : "";
+  g_free(dir);
+  return out;
+}
+
 std::string Testbed::nodePath(const std::string& devnode) {
-  std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
+  std::string path = rootDir() + devnode;
   gchar* dir = g_path_get_dirname(path.c_str());
   g_mkdir_with_parents(dir, 0755);
   g_free(dir);
@@ -147,8 +154,7 @@ DeviceId Testbed::addUsbHid(const UsbHidSpec& spec) {
              spec.hid.bus, unsigned{spec.hid.vendorId}, unsigned{spec.hid.productId},
              spec.hid.name.c_str(), port.c_str(), hex(spec.hid.descriptor).c_str())));
   device.syspaths.push_back(addHidraw(device, device.syspaths[2], spec.hid));
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
@@ -167,8 +173,7 @@ DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
       add(format("P: %s/input/input%d\nE: SUBSYSTEM=input\nE: NAME=\"%s\"\nA: id/version=%04x\\n\n",
                  hid.c_str(), 20 + nextHid_, spec.hid.name.c_str(), unsigned{spec.version})));
   device.syspaths.push_back(addHidraw(device, device.syspaths[0], spec.hid));
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
@@ -181,8 +186,7 @@ DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
     device.syspaths.push_back(interface(device.syspaths[0], port, device.interfaces++, driver,
                                         spec.interfaceClass, spec.interfaceSubClass));
   }
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addBootloader(platform::sim::BootloaderSpec spec) {
@@ -221,9 +225,15 @@ void Testbed::addInterface(DeviceId id, const std::string& driver) {
   device.syspaths.push_back(interface(usb, port, device.interfaces++, driver, 0x03));
 }
 
+DeviceId Testbed::keep(Device device) {
+  devices_.emplace(nextId_, std::move(device));
+  return nextId_++;
+}
+
 void Testbed::remove(DeviceId id) {
-  Device& device = devices_.at(id);
-  if (!device.present) return;
+  const auto kept = devices_.find(id);
+  if (kept == devices_.end() || !kept->second.present) return;
+  Device& device = kept->second;
   device.present = false;
   if (device.server) device.server->vanish();
   if (device.bootloader) device.bootloader->unplug();
@@ -231,10 +241,18 @@ void Testbed::remove(DeviceId id) {
     umockdev_testbed_uevent(testbed_, at->c_str(), "remove");
     umockdev_testbed_remove_device(testbed_, at->c_str());
   }
+  // A test may plug and unplug a thousand times: nothing is kept of a device that went but what
+  // serves its node.
+  if (!device.server && !device.usbdevfs) {
+    devices_.erase(kept);
+  } else {
+    device.syspaths.resize(1);
+    device.syspaths.shrink_to_fit();
+  }
 }
 
 void Testbed::denyAccess(DeviceId device) {
-  const std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode(device);
+  const std::string path = rootDir() + devnode(device);
   ::chmod(path.c_str(), 0);
 }
 
