@@ -153,11 +153,12 @@ std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> 
       udev_monitor_enable_receiving(state->monitor.get()) < 0) {
     return std::make_unique<NoWatch>();
   }
-  // Nodes present now, so their removal can name them; listening began before this scan.
+  // Nodes present now, so their removal can name them; listening, to udev and to the verdicts,
+  // began before this scan.
+  state->catalog->addWatcher(state->verdicts);
   for (const HidrawNode& node : listHidraw(state->udev.get(), *state->catalog)) {
     state->paths[node.syspath] = state->pathsOf(node);
   }
-  state->catalog->addWatcher(state->verdicts);
   return std::make_unique<HidWatch>(std::move(state));
 }
 

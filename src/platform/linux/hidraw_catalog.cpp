@@ -30,19 +30,24 @@ HidrawCatalog::~HidrawCatalog() {
 }
 
 std::optional<bool> HidrawCatalog::lowEnergy(const UhidBluetoothDevice& device) {
+  std::optional<bool> verdict;
+  bool cameNow = false;
   {
     std::lock_guard lock(mutex_);
-    bluetooth_[device.hidSyspath] = device.address;
+    const bool askedBefore = !bluetooth_.insert_or_assign(device.hidSyspath, device.address).second;
     // Read under the lock: a record that changes after this is judged again by bluezSpoke().
     const auto known = bluez_->devices();
     auto at = lowEnergy_.find(device.hidSyspath);
     if (at == lowEnergy_.end() && known) {
       at = lowEnergy_.emplace(device.hidSyspath, offersHidOverGatt(*known, device.address)).first;
+      cameNow = askedBefore;
     }
-    if (at != lowEnergy_.end()) return at->second;
+    if (at != lowEnergy_.end()) verdict = at->second;
   }
-  bluez_->want();
-  return std::nullopt;
+  // Whoever asked before went without it, and bluezSpoke() may find nothing new now.
+  if (cameNow) ringWatchers();
+  if (!verdict) bluez_->want();
+  return verdict;
 }
 
 void HidrawCatalog::bluezSpoke() {
@@ -62,6 +67,10 @@ void HidrawCatalog::bluezSpoke() {
   if (changed.empty()) return;
   // After the verdict is in place: what is read from now on is read with it.
   for (const std::string& syspath : changed) changes_->changed(syspath);
+  ringWatchers();
+}
+
+void HidrawCatalog::ringWatchers() {
   std::lock_guard lock(mutex_);
   for (const int watcher : watchers_) ringEventFd(watcher);
 }

@@ -68,6 +68,7 @@ class HidrawCatalog {
 
  private:
   void bluezSpoke();
+  void ringWatchers();
 
   const std::shared_ptr<BluezRecord> bluez_;
   const std::shared_ptr<DeviceChanges> changes_ = std::make_shared<DeviceChanges>();
