@@ -1,12 +1,12 @@
 #pragma once
 
+#include <systemd/sd-bus.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/linux/bluez_bus.h"
 
 namespace brisa::platform {
 
@@ -22,16 +22,38 @@ struct BluezDevice {
   std::string address;     // D1:C2:B3:A4:F5:E6
   bool hidOverGatt = false;
   bool battery = false;  // publishes a level
+  // The level; absent when none was published or it is no percentage.
+  std::optional<std::uint8_t> percentage;
+
+  bool operator==(const BluezDevice&) const = default;
 };
 
-// Every device of every adapter, in BlueZ's order. Absent when BlueZ cannot be asked or does
-// not answer.
-std::optional<std::vector<BluezDevice>> bluezDevices(BluezBus& bus);
+// BlueZ's objects as its answer to GetManagedObjects and its signals since then describe them.
+// Each read takes one message as sd-bus delivers it and returns false when the message is not
+// what BlueZ sends; what was read of it before the fault is kept.
+class BluezObjects {
+ public:
+  // GetManagedObjects' answer (a{oa{sa{sv}}}): everything known before is replaced.
+  bool readManagedObjects(sd_bus_message* m);
+  // ObjectManager.InterfacesAdded (oa{sa{sv}}) and InterfacesRemoved (oas).
+  bool readInterfacesAdded(sd_bus_message* m);
+  bool readInterfacesRemoved(sd_bus_message* m);
+  // Properties.PropertiesChanged (sa{sv}as) of the object the message comes from.
+  bool readPropertiesChanged(sd_bus_message* m);
 
-// The devices that publish a battery level; empty when BlueZ cannot be asked.
-std::vector<BluezDevice> bluezBatteryDevices(BluezBus& bus);
+  // The devices with an address, in the order BlueZ first named them.
+  std::vector<BluezDevice> devices() const;
 
-// The device's level now; absent when it cannot be read or is no percentage.
-std::optional<std::uint8_t> bluezBatteryPercentage(BluezBus& bus, std::string_view objectPath);
+ private:
+  struct Object {
+    BluezDevice device;
+    bool isDevice = false;
+  };
+  Object& at(std::string_view path);
+  bool readObject(sd_bus_message* m);
+  bool readInterfaces(sd_bus_message* m, Object& object);
+
+  std::vector<Object> objects_;
+};
 
 }  // namespace brisa::platform

@@ -17,8 +17,8 @@ constexpr std::uint16_t kConfigurationHandle = 3;
 
 class BluezBatteryService final : public GattService {
  public:
-  BluezBatteryService(std::shared_ptr<BluezBus> bus, std::string objectPath)
-      : bus_(std::move(bus)), objectPath_(std::move(objectPath)) {}
+  BluezBatteryService(std::shared_ptr<BluezRecord> bluez, std::string objectPath)
+      : bluez_(std::move(bluez)), objectPath_(std::move(objectPath)) {}
 
   std::optional<std::vector<GattServiceRecord>> services() override {
     return std::vector<GattServiceRecord>{
@@ -45,23 +45,27 @@ class BluezBatteryService final : public GattService {
   std::optional<std::vector<std::uint8_t>> readValue(
       const GattCharacteristicRecord& characteristic) override {
     if (characteristic.attributeHandle != kLevelHandle) return std::nullopt;
-    const auto level = bluezBatteryPercentage(*bus_, objectPath_);
-    if (!level) return std::nullopt;
-    return std::vector<std::uint8_t>{*level};
+    const auto known = bluez_->devices();
+    if (!known) return std::nullopt;
+    for (const BluezDevice& device : *known) {
+      if (device.objectPath != objectPath_ || !device.percentage) continue;
+      return std::vector<std::uint8_t>{*device.percentage};
+    }
+    return std::nullopt;
   }
 
  private:
-  const std::shared_ptr<BluezBus> bus_;
+  const std::shared_ptr<BluezRecord> bluez_;
   const std::string objectPath_;
 };
 
 }  // namespace
 
-std::string bluezBatteryServicePath(const BluezDevice& device) {
-  return std::string(kPrefix) + device.objectPath + std::string(kBatterySuffix);
+std::string bluezBatteryServicePath(std::string_view deviceObjectPath) {
+  return std::string(kPrefix) + std::string(deviceObjectPath) + std::string(kBatterySuffix);
 }
 
-BluezGatt::BluezGatt(std::shared_ptr<BluezBus> bus) : bus_(std::move(bus)) {}
+BluezGatt::BluezGatt(std::shared_ptr<BluezRecord> bluez) : bluez_(std::move(bluez)) {}
 
 GattOpenResult BluezGatt::openService(std::string_view path) {
   if (!path.starts_with(kPrefix) || !path.ends_with(kBatterySuffix) ||
@@ -70,7 +74,7 @@ GattOpenResult BluezGatt::openService(std::string_view path) {
   }
   std::string objectPath(
       path.substr(kPrefix.size(), path.size() - kPrefix.size() - kBatterySuffix.size()));
-  return GattOpenResult{std::make_unique<BluezBatteryService>(bus_, std::move(objectPath)), 0};
+  return GattOpenResult{std::make_unique<BluezBatteryService>(bluez_, std::move(objectPath)), 0};
 }
 
 }  // namespace brisa::platform

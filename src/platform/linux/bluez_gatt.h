@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "platform/gatt.h"
-#include "platform/linux/bluez_devices.h"
+#include "platform/linux/bluez_record.h"
 
 namespace brisa::platform {
 
 // The GATT interface path of a device's Battery Service as BlueZ publishes it:
 // "bluez:<device object path>#{0000180f-0000-1000-8000-00805f9b34fb}".
-std::string bluezBatteryServicePath(const BluezDevice& device);
+std::string bluezBatteryServicePath(std::string_view deviceObjectPath);
 
 // The Gatt seam over BlueZ. BlueZ reads the Battery Service itself and keeps its notifications
 // subscribed; what the tool walks is that service as BlueZ shows it: one Battery Service with a
@@ -19,12 +19,13 @@ std::string bluezBatteryServicePath(const BluezDevice& device);
 // value is BlueZ's Percentage.
 class BluezGatt final : public Gatt {
  public:
-  // `bus`: the one the device tree asks too, so that a selection's calls share one wait.
-  explicit BluezGatt(std::shared_ptr<BluezBus> bus = std::make_shared<BluezBus>());
+  // `bluez`: the record the device tree reads too. A level is read from it, never waited for:
+  // absent while BlueZ has not published one.
+  explicit BluezGatt(std::shared_ptr<BluezRecord> bluez = BluezRecord::shared());
   GattOpenResult openService(std::string_view path) override;
 
  private:
-  std::shared_ptr<BluezBus> bus_;
+  std::shared_ptr<BluezRecord> bluez_;
 };
 
 }  // namespace brisa::platform

@@ -82,6 +82,13 @@ bool DeviceChanges::unchangedSince(std::string_view syspath, std::uint64_t stamp
   return true;
 }
 
+void DeviceChanges::changed(std::string_view syspath) {
+  std::lock_guard lock(mutex_);
+  drainLocked();
+  if (lastEvent_.size() >= kMostRecorded) forgetLocked();
+  lastEvent_[std::string(syspath)] = ++events_;
+}
+
 void DeviceChanges::drainLocked() {
   if (!monitor_) return;
   for (;;) {

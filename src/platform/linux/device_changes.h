@@ -29,6 +29,8 @@ class DeviceChanges {
   std::uint64_t stamp();
   // Whether nothing changed for the device since `stamp` (by the events taken so far).
   bool unchangedSince(std::string_view syspath, std::uint64_t stamp) const;
+  // The device changed in a way udev does not tell (what BlueZ says of it): counted as an event.
+  void changed(std::string_view syspath);
 
  private:
   void drainLocked();

@@ -10,8 +10,10 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "platform/linux/event_fd.h"
 #include "platform/linux/hidraw_inventory.h"
 #include "platform/linux/udev_handles.h"
 
@@ -27,12 +29,14 @@ struct WatchState {
   UdevPtr udev;
   UdevMonitorPtr monitor;
   int wake = -1;
+  int verdicts = -1;  // eventfd the catalog rings when BlueZ's verdict on a device comes or changes
   std::atomic<bool> stop{false};
   // The interface paths of each node seen, for its removal, when sysfs no longer tells them.
   std::map<std::string, std::vector<std::string>> paths;
 
   ~WatchState() {
     if (wake >= 0) ::close(wake);
+    if (verdicts >= 0) ::close(verdicts);
   }
 
   std::vector<std::string> pathsOf(const HidrawNode& node) {
@@ -72,14 +76,33 @@ struct WatchState {
     }
   }
 
+  // The nodes whose paths changed with a verdict, as though they went and came back as they
+  // are now; a node that went is left to its own "remove".
+  void rejudge() {
+    for (auto& [syspath, known] : paths) {
+      const auto node = describeHidraw(udev.get(), syspath, *catalog);
+      if (!node) continue;
+      std::vector<std::string> now = pathsOf(*node);
+      if (now == known) continue;
+      const std::vector<std::string> before = std::exchange(known, now);
+      report(HidChangeKind::Removal, before);
+      report(HidChangeKind::Arrival, now);
+    }
+  }
+
   void run() {
-    pollfd fds[2] = {{udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {wake, POLLIN, 0}};
+    pollfd fds[3] = {
+        {udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {wake, POLLIN, 0}, {verdicts, POLLIN, 0}};
     while (!stop) {
-      if (::poll(fds, 2, -1) < 0) {
+      if (::poll(fds, 3, -1) < 0) {
         if (errno == EINTR) continue;
         return;
       }
       if (stop || (fds[1].revents & POLLIN) != 0) return;
+      if ((fds[2].revents & POLLIN) != 0) {
+        drainEventFd(verdicts);
+        rejudge();
+      }
       while (!stop) {
         UdevDevicePtr event(udev_monitor_receive_device(monitor.get()));
         if (!event) break;
@@ -95,10 +118,9 @@ class HidWatch final : public Subscription {
     thread_ = std::thread([state = state_] { state->run(); });
   }
   ~HidWatch() override {
+    state_->catalog->removeWatcher(state_->verdicts);
     state_->stop = true;
-    const std::uint64_t one = 1;
-    while (::write(state_->wake, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    ringEventFd(state_->wake);
     if (thread_.get_id() == std::this_thread::get_id()) {
       thread_.detach();  // ended from its own callback: it returns to run() and stops there
     } else {
@@ -124,13 +146,16 @@ std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> 
   state->udev.reset(udev_new());
   if (state->udev) state->monitor.reset(udev_monitor_new_from_netlink(state->udev.get(), "udev"));
   state->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (!state->monitor || state->wake < 0 ||
+  state->verdicts = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (!state->monitor || state->wake < 0 || state->verdicts < 0 ||
       udev_monitor_filter_add_match_subsystem_devtype(state->monitor.get(), "hidraw", nullptr) <
           0 ||
       udev_monitor_enable_receiving(state->monitor.get()) < 0) {
     return std::make_unique<NoWatch>();
   }
-  // Nodes present now, so their removal can name them; listening began before this scan.
+  // Nodes present now, so their removal can name them; listening, to udev and to the verdicts,
+  // began before this scan.
+  state->catalog->addWatcher(state->verdicts);
   for (const HidrawNode& node : listHidraw(state->udev.get(), *state->catalog)) {
     state->paths[node.syspath] = state->pathsOf(node);
   }

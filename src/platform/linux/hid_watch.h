@@ -12,7 +12,8 @@ namespace brisa::platform {
 // waits in poll() on the monitor and an eventfd. Destroying the subscription wakes the thread
 // through the eventfd and joins it, so no callback runs after the destructor has returned
 // (when the callback itself ends the subscription, the thread ends after that callback).
-// A Bluetooth device that arrives is looked up in BlueZ here, on that thread, once.
+// When BlueZ's verdict on a Bluetooth device comes or changes (see HidrawCatalog), the thread
+// reports its old paths removed and its new ones arrived.
 std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> callback,
                                           std::shared_ptr<HidrawCatalog> catalog);
 

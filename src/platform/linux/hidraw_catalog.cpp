@@ -6,62 +6,91 @@
 #include <set>
 
 #include "platform/linux/bluez_devices.h"
+#include "platform/linux/event_fd.h"
 #include "platform/linux/hid_interface_path.h"
 
 namespace brisa::platform {
 
-HidrawCatalog::HidrawCatalog(std::shared_ptr<BluezBus> bluez) : bluez_(std::move(bluez)) {}
+namespace {
 
-void HidrawCatalog::learn(const std::vector<UhidBluetoothDevice>& devices) {
-  std::vector<const UhidBluetoothDevice*> unknown;
-  {
-    std::lock_guard lock(mutex_);
-    for (const UhidBluetoothDevice& device : devices) {
-      if (!lowEnergy_.contains(device.hidSyspath)) unknown.push_back(&device);
-    }
-  }
-  if (unknown.empty()) return;
-  // One answer names every device BlueZ has; the call is made outside the lock, since it may
-  // wait.
-  const auto known = bluezDevices(*bluez_);
-  std::lock_guard lock(mutex_);
-  for (const UhidBluetoothDevice* device : unknown) {
-    if (!known) {
-      unanswered_.insert(device->hidSyspath);
-      continue;
-    }
-    unanswered_.erase(device->hidSyspath);
-    const bool le = std::any_of(known->begin(), known->end(), [&](const BluezDevice& d) {
-      return d.hidOverGatt && !device->address.empty() &&
-             strcasecmp(d.address.c_str(), device->address.c_str()) == 0;
-    });
-    lowEnergy_.try_emplace(device->hidSyspath, le);
-  }
+bool offersHidOverGatt(const std::vector<BluezDevice>& known, const std::string& address) {
+  return std::any_of(known.begin(), known.end(), [&](const BluezDevice& d) {
+    return d.hidOverGatt && !address.empty() && strcasecmp(d.address.c_str(), address.c_str()) == 0;
+  });
+}
+
+}  // namespace
+
+HidrawCatalog::HidrawCatalog(std::shared_ptr<BluezRecord> bluez) : bluez_(std::move(bluez)) {
+  listening_ = bluez_->listen([this] { bluezSpoke(); });
+}
+
+HidrawCatalog::~HidrawCatalog() {
+  bluez_->unlisten(listening_);
 }
 
 std::optional<bool> HidrawCatalog::lowEnergy(const UhidBluetoothDevice& device) {
-  const auto verdict = [&]() -> std::optional<bool> {
-    const auto at = lowEnergy_.find(device.hidSyspath);
-    if (at == lowEnergy_.end()) return std::nullopt;
-    return at->second;
-  };
+  std::optional<bool> verdict;
+  bool cameNow = false;
   {
     std::lock_guard lock(mutex_);
-    if (const auto known = verdict(); known || unanswered_.contains(device.hidSyspath)) {
-      return known;
+    const bool askedBefore = !bluetooth_.insert_or_assign(device.hidSyspath, device.address).second;
+    // Read under the lock: a record that changes after this is judged again by bluezSpoke().
+    const auto known = bluez_->devices();
+    auto at = lowEnergy_.find(device.hidSyspath);
+    if (at == lowEnergy_.end() && known) {
+      at = lowEnergy_.emplace(device.hidSyspath, offersHidOverGatt(*known, device.address)).first;
+      cameNow = askedBefore;
+    }
+    if (at != lowEnergy_.end()) verdict = at->second;
+  }
+  // Whoever asked before went without it, and bluezSpoke() may find nothing new now.
+  if (cameNow) ringWatchers();
+  if (!verdict) bluez_->want();
+  return verdict;
+}
+
+void HidrawCatalog::bluezSpoke() {
+  std::vector<std::string> changed;
+  {
+    std::lock_guard lock(mutex_);
+    const auto known = bluez_->devices();
+    if (!known) return;  // BlueZ went: what it said last stands
+    for (const auto& [syspath, address] : bluetooth_) {
+      const bool le = offersHidOverGatt(*known, address);
+      const auto [at, added] = lowEnergy_.try_emplace(syspath, le);
+      if (!added && at->second == le) continue;
+      at->second = le;
+      changed.push_back(syspath);
     }
   }
-  learn({device});
+  if (changed.empty()) return;
+  // After the verdict is in place: what is read from now on is read with it.
+  for (const std::string& syspath : changed) changes_->changed(syspath);
+  ringWatchers();
+}
+
+void HidrawCatalog::ringWatchers() {
   std::lock_guard lock(mutex_);
-  return verdict();
+  for (const int watcher : watchers_) ringEventFd(watcher);
 }
 
 void HidrawCatalog::keepOnly(const std::vector<std::string>& presentHidSyspaths) {
   const std::set<std::string> present(presentHidSyspaths.begin(), presentHidSyspaths.end());
-  const auto gone = [&](const std::string& syspath) { return !present.contains(syspath); };
+  const auto gone = [&](const auto& entry) { return !present.contains(entry.first); };
   std::lock_guard lock(mutex_);
-  std::erase_if(lowEnergy_, [&](const auto& entry) { return gone(entry.first); });
-  std::erase_if(unanswered_, gone);
+  std::erase_if(lowEnergy_, gone);
+  std::erase_if(bluetooth_, gone);
+}
+
+void HidrawCatalog::addWatcher(int eventFd) {
+  std::lock_guard lock(mutex_);
+  watchers_.insert(eventFd);
+}
+
+void HidrawCatalog::removeWatcher(int eventFd) {
+  std::lock_guard lock(mutex_);
+  watchers_.erase(eventFd);
 }
 
 void HidrawCatalog::remember(std::string_view interfacePath, const std::string& hidrawSyspath) {
@@ -81,7 +110,7 @@ std::optional<std::string> HidrawCatalog::hidrawOf(std::string_view interfacePat
 std::size_t HidrawCatalog::keptEntries() {
   const std::size_t described = descriptions_.size();
   std::lock_guard lock(mutex_);
-  return described + lowEnergy_.size() + unanswered_.size() + hidrawByPath_.size();
+  return described + lowEnergy_.size() + bluetooth_.size() + hidrawByPath_.size();
 }
 
 void HidrawCatalog::rememberOnly(

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/bluez_bus.h"
+#include "platform/linux/bluez_record.h"
 #include "platform/linux/device_changes.h"
 #include "platform/linux/device_memo.h"
 #include "platform/linux/hidraw_node.h"
@@ -26,32 +26,37 @@ struct UhidBluetoothDevice {
 };
 
 // What the backend keeps of the HID devices it has seen, so as to ask nothing twice:
-// - whether a Bluetooth HID device is a Bluetooth LE one, as BlueZ first answered: its
-//   org.bluez.Device1 with that Address lists HID over GATT in its UUIDs. While BlueZ has not
-//   answered (no bus, no BlueZ on it, no answer in time) there is no verdict: the device counts
-//   as not one for now, and BlueZ is asked again by the next listing of every node;
+// - whether a Bluetooth HID device is a Bluetooth LE one: BlueZ's record (see BluezRecord) has a
+//   device with its Address whose UUIDs list HID over GATT. The verdict is the record's latest
+//   while BlueZ is there and stays as it was when BlueZ goes. Before BlueZ has ever answered
+//   there is none: the device counts as not one for now. When the verdict on a device seen comes
+//   or changes, that counts as a change of the device (see DeviceChanges), and every watcher is
+//   rung, so that the HID-change callbacks tell the list;
 // - which hidraw node each interface path names, so that a path opens without a listing of
 //   every node;
 // - each hidraw node's description, while the node stays and udev says nothing of it (see
 //   DeviceMemo).
-// Thread-safe.
+// Nothing here waits on the bus. Thread-safe.
 class HidrawCatalog {
  public:
-  explicit HidrawCatalog(std::shared_ptr<BluezBus> bluez = std::make_shared<BluezBus>());
+  explicit HidrawCatalog(std::shared_ptr<BluezRecord> bluez = BluezRecord::shared());
+  ~HidrawCatalog();
+  HidrawCatalog(const HidrawCatalog&) = delete;
+  HidrawCatalog& operator=(const HidrawCatalog&) = delete;
 
-  const std::shared_ptr<BluezBus>& bluez() const { return bluez_; }
+  const std::shared_ptr<BluezRecord>& bluez() const { return bluez_; }
   const std::shared_ptr<DeviceChanges>& changes() const { return changes_; }
   // By the node's sysfs path.
   DeviceMemo<HidrawNode>& descriptions() { return descriptions_; }
 
-  // Asks BlueZ once, for all of these that it has given no verdict on, those it did not answer
-  // about before included. A listing of every node does this first.
-  void learn(const std::vector<UhidBluetoothDevice>& devices);
-  // BlueZ's verdict; absent while it has not answered. Asks about a device never asked about; one
-  // that got no answer waits for the next learn(), so a listing asks at most once.
+  // BlueZ's verdict; absent while there is none, and then BlueZ's answer is wanted.
   std::optional<bool> lowEnergy(const UhidBluetoothDevice& device);
   // After a listing of every node: forgets the devices that went.
   void keepOnly(const std::vector<std::string>& presentHidSyspaths);
+
+  // An eventfd rung when a verdict comes or changes, until it is let go.
+  void addWatcher(int eventFd);
+  void removeWatcher(int eventFd);
 
   void remember(std::string_view interfacePath, const std::string& hidrawSyspath);
   std::optional<std::string> hidrawOf(std::string_view interfacePath) const;
@@ -62,13 +67,18 @@ class HidrawCatalog {
   std::size_t keptEntries();
 
  private:
-  const std::shared_ptr<BluezBus> bluez_;
+  void bluezSpoke();
+  void ringWatchers();
+
+  const std::shared_ptr<BluezRecord> bluez_;
   const std::shared_ptr<DeviceChanges> changes_ = std::make_shared<DeviceChanges>();
   DeviceMemo<HidrawNode> descriptions_{changes_};
   mutable std::mutex mutex_;
-  std::map<std::string, bool> lowEnergy_;                      // by HID device syspath
-  std::set<std::string> unanswered_;                           // asked without an answer
+  std::map<std::string, std::string> bluetooth_;  // HID device syspath -> address
+  std::map<std::string, bool> lowEnergy_;         // by HID device syspath
+  std::set<int> watchers_;
   std::unordered_map<std::string, std::string> hidrawByPath_;  // canonical path -> syspath
+  std::uint64_t listening_ = 0;
 };
 
 }  // namespace brisa::platform

@@ -166,19 +166,6 @@ std::optional<HidrawNode> describeHidraw(udev* context, const std::string& syspa
 
 std::vector<HidrawNode> listHidraw(udev* context, HidrawCatalog& catalog) {
   const std::vector<std::string> syspaths = classMembers("hidraw");
-  // BlueZ is asked once for every Bluetooth device it has not been asked about.
-  std::vector<UhidBluetoothDevice> bluetooth;
-  for (const std::string& syspath : syspaths) {
-    if (catalog.descriptions().holds(syspath)) continue;
-    const UdevDevicePtr hidraw = deviceAt(context, syspath);
-    udev_device* hid =
-        hidraw ? udev_device_get_parent_with_subsystem_devtype(hidraw.get(), "hid", nullptr)
-               : nullptr;
-    if (hid == nullptr) continue;
-    if (auto device = uhidBluetoothOf(hid)) bluetooth.push_back(std::move(*device));
-  }
-  catalog.learn(bluetooth);
-
   std::vector<HidrawNode> nodes;
   std::vector<std::string> hidSyspaths;
   std::vector<std::pair<std::string, std::string>> paths;

@@ -23,8 +23,8 @@ std::optional<UhidBluetoothDevice> uhidBluetoothOf(udev_device* hid);
 
 struct HidBusReading {
   HidBus bus = HidBus::Other;
-  // False for a device BlueZ made through uhid that BlueZ has not answered about yet: it counts
-  // as Classic until BlueZ answers, so nothing read on that ground is to be kept.
+  // False for a device BlueZ made through uhid that BlueZ has given no verdict on yet: it counts
+  // as Classic until then, so nothing read on that ground is to be kept.
   bool settled = true;
 };
 // The bus of a HID device; absent when its HID_ID does not read. A device BlueZ made through

@@ -11,7 +11,7 @@
 namespace brisa::platform {
 
 // This machine's devices through every seam: udev and sysfs, hidraw, BlueZ, libusb. The seams
-// share what they learn of the HID devices, and one bound on the time they wait for BlueZ.
+// share what they learn of the HID devices, and one record of what BlueZ says.
 class LinuxMachine {
  public:
   DeviceTree& deviceTree() { return tree_; }

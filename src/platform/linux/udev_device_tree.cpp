@@ -147,8 +147,11 @@ std::vector<DeviceInterface> UdevDeviceTree::gattServiceInterfaces(const Guid& s
   std::vector<DeviceInterface> result;
   // BlueZ publishes no other service of a Bluetooth LE device to applications.
   if (serviceId != Guid::fromShortUuid(kBatteryServiceShortUuid)) return result;
-  for (const BluezDevice& device : bluezBatteryDevices(*catalog_->bluez())) {
-    result.push_back(DeviceInterface{bluezBatteryServicePath(device),
+  const auto known = catalog_->bluez()->devices();
+  if (!known) return result;
+  for (const BluezDevice& device : *known) {
+    if (!device.battery) continue;
+    result.push_back(DeviceInterface{bluezBatteryServicePath(device.objectPath),
                                      nodes_.idOf(gattServiceKey(device.address))});
   }
   return result;

@@ -19,7 +19,8 @@ namespace brisa::platform {
 //   the HID device, whose sysfs parents make the rest of the tree;
 // - a Bluetooth LE board's HID device (one BlueZ says offers HID over GATT) hangs below a node
 //   for its Bluetooth device, which is also the parent of the battery service BlueZ publishes
-//   for it, so a battery is found below its own board only;
+//   for it, so a battery is found below its own board only. What BlueZ says is read from its
+//   record (see BluezRecord): nothing here waits on the bus;
 // - present devices are the USB devices that stand in the libusbK class, from a table a udev
 //   monitor keeps current (the bootloader count asks every 5 ms).
 // Node numbers of devices that went are forgotten after the next listing of every HID interface,
@@ -29,8 +30,7 @@ namespace brisa::platform {
 // Thread-safe.
 class UdevDeviceTree final : public DeviceTree {
  public:
-  // `catalog`: shared with the Hid seam, so that neither asks BlueZ about a device the other
-  // has asked about, and a path the listing found opens at once.
+  // `catalog`: shared with the Hid seam, so that a path the listing found opens at once.
   explicit UdevDeviceTree(
       std::shared_ptr<HidrawCatalog> catalog = std::make_shared<HidrawCatalog>());
   ~UdevDeviceTree() override;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/linux/event_fd.h"
+
 namespace brisa::platform {
 
 namespace {
@@ -28,12 +30,6 @@ bool isDfuInterface(udev_device* usbInterface) {
   const auto sub =
       parseHex(textOr(udev_device_get_sysattr_value(usbInterface, "bInterfaceSubClass")));
   return cls == kDfuClass && sub == kDfuSubClass;
-}
-
-void ring(int eventFd) {
-  const std::uint64_t one = 1;
-  while (::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace
@@ -70,7 +66,7 @@ UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
 UsbDeviceTable::~UsbDeviceTable() {
   if (watcher_.joinable()) {
     stop_.store(true);
-    ring(wake_);
+    ringEventFd(wake_);
     watcher_.join();
   }
   if (wake_ >= 0) ::close(wake_);
@@ -86,9 +82,7 @@ void UsbDeviceTable::watch() {
       return;
     }
     if ((fds[1].revents & POLLIN) != 0) {
-      std::uint64_t count = 0;
-      while (::read(wake_, &count, sizeof count) < 0 && errno == EINTR) {
-      }
+      drainEventFd(wake_);
     }
     if (fds[0].revents != 0) eventsWaiting_.store(true, std::memory_order_release);
   }
@@ -105,23 +99,26 @@ void UsbDeviceTable::rescan() {
 }
 
 // An event on a device or on one of its interfaces (a driver bound or let go) may change
-// whether the device is free; the device is judged again as it is now.
+// whether the device is free; the device is judged again as it is now. A removal frees nothing:
+// it costs a look only at a device that stood in, and none at one that went.
 void UsbDeviceTable::reconsider(udev_device* device, const char* action) {
   const std::string devtype = textOr(udev_device_get_devtype(device));
-  std::string syspath;
-  if (devtype == "usb_device") {
-    syspath = textOr(udev_device_get_syspath(device));
-  } else if (udev_device* parent =
-                 udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device")) {
-    syspath = textOr(udev_device_get_syspath(parent));
-  } else {
+  std::string syspath = textOr(udev_device_get_syspath(device));
+  if (devtype == "usb_interface") {
+    // The device an interface belongs to, by its path: once the device has gone, sysfs would
+    // name some device above it instead.
+    syspath.erase(std::min(syspath.size(), syspath.rfind('/')));
+  } else if (devtype != "usb_device") {
     return;
   }
-  const bool gone =
-      devtype == "usb_device" && action != nullptr && std::strcmp(action, "remove") == 0;
-  const UdevDevicePtr now = gone ? nullptr : deviceAt(context_, syspath);
-  const bool isFree = now && isFreeDfuDevice(context_, now.get());
   const auto at = std::find(free_.begin(), free_.end(), syspath);
+  if (action != nullptr && std::strcmp(action, "remove") == 0 &&
+      (devtype == "usb_device" || at == free_.end())) {
+    if (at != free_.end()) free_.erase(at);
+    return;
+  }
+  const UdevDevicePtr now = deviceAt(context_, syspath);
+  const bool isFree = now && isFreeDfuDevice(context_, now.get());
   if (isFree && at == free_.end()) free_.push_back(syspath);
   if (!isFree && at != free_.end()) free_.erase(at);
 }
@@ -139,7 +136,7 @@ void UsbDeviceTable::drain() {
   }
   // An event that came after the last receive finds the flag down and raises it again.
   eventsWaiting_.store(false, std::memory_order_release);
-  ring(wake_);
+  ringEventFd(wake_);
 }
 
 const std::vector<std::string>& UsbDeviceTable::current() {

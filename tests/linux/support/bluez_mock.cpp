@@ -7,6 +7,7 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdarg>
@@ -15,6 +16,8 @@
 #include <cstring>
 #include <thread>
 #include <vector>
+
+#include "platform/device_tree.h"
 
 extern char** environ;
 
@@ -64,6 +67,7 @@ pid_t spawn(const std::vector<std::string>& argv, int stdoutFd) {
 void stop(pid_t pid) {
   if (pid <= 0) return;
   ::kill(pid, SIGTERM);
+  ::kill(pid, SIGCONT);  // a frozen mock takes its end only once it runs
   ::waitpid(pid, nullptr, 0);
 }
 
@@ -175,12 +179,38 @@ std::string BluezMock::addDevice(const std::string& address, const std::string& 
   if (batteryLevel) {
     call(path.c_str(), "org.freedesktop.DBus.Mock", "AddProperties", "sa{sv}", "org.bluez.Battery1",
          1, "Percentage", "y", int{*batteryLevel});
+    // As BlueZ tells of the interface once the device's battery is read; the template does not.
+    call("/", "org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
+         "org.freedesktop.DBus.ObjectManager", "InterfacesAdded", "oa{sa{sv}}", 2, "o",
+         path.c_str(), "a{sa{sv}}", 1, "org.bluez.Battery1", 1, "Percentage", "y",
+         int{*batteryLevel});
   }
   return path;
 }
 
 void BluezMock::removeDevice(const std::string& objectPath) {
   call("/org/bluez/hci0", "org.bluez.Adapter1", "RemoveDevice", "o", objectPath.c_str());
+}
+
+void BluezMock::freeze() {
+  if (mock_ > 0) ::kill(mock_, SIGSTOP);
+}
+
+void BluezMock::thaw() {
+  if (mock_ > 0) ::kill(mock_, SIGCONT);
+}
+
+void awaitLowEnergy(platform::DeviceTree& tree, std::size_t count) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto lowEnergy = [](const platform::DeviceInterface& i) {
+    return i.path.find("00001812") != std::string::npos;
+  };
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto listed = tree.hidInterfaces();
+    if (static_cast<std::size_t>(std::count_if(listed.begin(), listed.end(), lowEnergy)) >= count)
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace brisa::testbed

@@ -3,14 +3,23 @@
 #include <sys/types.h>
 #include <systemd/sd-bus.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+namespace brisa::platform {
+class DeviceTree;
+}
 
 namespace brisa::testbed {
 
 inline constexpr const char* kHidOverGattUuid = "00001812-0000-1000-8000-00805f9b34fb";
 inline constexpr const char* kClassicHidUuid = "00001124-0000-1000-8000-00805f9b34fb";
+
+// BlueZ's verdicts reach a device tree from a thread of the backend's own: waits, 5 s at most,
+// until `count` of its interfaces are listed as Bluetooth LE ones.
+void awaitLowEnergy(platform::DeviceTree& tree, std::size_t count);
 
 // Points the system bus elsewhere while alive.
 class SystemBusAt {
@@ -51,6 +60,9 @@ class BluezMock {
                         std::optional<std::uint8_t> batteryLevel,
                         const char* service = kHidOverGattUuid);
   void removeDevice(const std::string& objectPath);
+  // BlueZ goes on taking calls and never answers them (the mock is stopped), until thaw().
+  void freeze();
+  void thaw();
 
  private:
   bool call(const char* path, const char* interface, const char* method, const char* types, ...);

@@ -30,6 +30,10 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
+std::string usbNode(int address) {
+  return format("/dev/bus/usb/001/%03d", address);
+}
+
 std::string hidId(const HidrawSpec& hid) {
   return format("%04X:%04X:%04X", hid.bus, unsigned{hid.vendorId}, unsigned{hid.productId});
 }
@@ -64,8 +68,15 @@ std::string Testbed::add(const std::string& description) {
   return "/sys" + description.substr(3, description.find('\n') - 3);
 }
 
+std::string Testbed::rootDir() const {
+  gchar* dir = umockdev_testbed_get_root_dir(testbed_);  // the caller's to free
+  std::string out = dir != nullptr ? dir : "";
+  g_free(dir);
+  return out;
+}
+
 std::string Testbed::nodePath(const std::string& devnode) {
-  std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode;
+  std::string path = rootDir() + devnode;
   gchar* dir = g_path_get_dirname(path.c_str());
   g_mkdir_with_parents(dir, 0755);
   g_free(dir);
@@ -80,7 +91,7 @@ std::string Testbed::usbDevice(const std::string& port, std::uint16_t vendor, st
                                std::uint16_t bcd, const std::optional<std::string>& name,
                                const std::vector<std::uint8_t>& descriptors, std::string& devnode) {
   const int address = port == "usb1" ? 1 : nextAddress_++;
-  devnode = format("/dev/bus/usb/001/%03d", address);
+  devnode = usbNode(address);
   std::string text = format(
       "P: %s/%s\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: DEVNAME=%s\n"
       "E: BUSNUM=001\nE: DEVNUM=%03d\nA: idVendor=%04x\\n\nA: idProduct=%04x\\n\n"
@@ -143,8 +154,7 @@ DeviceId Testbed::addUsbHid(const UsbHidSpec& spec) {
              spec.hid.bus, unsigned{spec.hid.vendorId}, unsigned{spec.hid.productId},
              spec.hid.name.c_str(), port.c_str(), hex(spec.hid.descriptor).c_str())));
   device.syspaths.push_back(addHidraw(device, device.syspaths[2], spec.hid));
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
@@ -163,8 +173,7 @@ DeviceId Testbed::addBleHid(const BleHidSpec& spec) {
       add(format("P: %s/input/input%d\nE: SUBSYSTEM=input\nE: NAME=\"%s\"\nA: id/version=%04x\\n\n",
                  hid.c_str(), 20 + nextHid_, spec.hid.name.c_str(), unsigned{spec.version})));
   device.syspaths.push_back(addHidraw(device, device.syspaths[0], spec.hid));
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
@@ -177,8 +186,7 @@ DeviceId Testbed::addUsbDevice(const UsbDeviceSpec& spec) {
     device.syspaths.push_back(interface(device.syspaths[0], port, device.interfaces++, driver,
                                         spec.interfaceClass, spec.interfaceSubClass));
   }
-  devices_.push_back(std::move(device));
-  return devices_.size() - 1;
+  return keep(std::move(device));
 }
 
 DeviceId Testbed::addBootloader(platform::sim::BootloaderSpec spec) {
@@ -195,14 +203,18 @@ DeviceId Testbed::addBootloader(platform::sim::BootloaderSpec spec) {
   usb.bcdDevice = s.bcdDevice;
   usb.product = product;
   usb.descriptors = platform::sim::sysfsDescriptors(*bootloader);
+  // The node is served before the device's "add" goes out, as udev has made it by then: a host
+  // that looks at it on that event must find it answering.
+  auto usbdevfs = std::make_unique<platform::sim::UsbdevfsHandler>(*bootloader);
+  const std::string devnode = usbNode(nextAddress_);
+  touch(devnode);
+  if (!umockdev_testbed_attach_ioctl(testbed_, devnode.c_str(), usbdevfs->base(), nullptr)) {
+    throw std::runtime_error("testbed: cannot serve " + devnode);
+  }
   const DeviceId id = addUsbDevice(usb);
   Device& device = devices_.at(id);
-  device.usbdevfs = std::make_unique<platform::sim::UsbdevfsHandler>(*bootloader);
+  device.usbdevfs = std::move(usbdevfs);
   device.bootloader = std::move(bootloader);
-  if (!umockdev_testbed_attach_ioctl(testbed_, device.devnode.c_str(), device.usbdevfs->base(),
-                                     nullptr)) {
-    throw std::runtime_error("testbed: cannot serve " + device.devnode);
-  }
   return id;
 }
 
@@ -213,9 +225,15 @@ void Testbed::addInterface(DeviceId id, const std::string& driver) {
   device.syspaths.push_back(interface(usb, port, device.interfaces++, driver, 0x03));
 }
 
+DeviceId Testbed::keep(Device device) {
+  devices_.emplace(nextId_, std::move(device));
+  return nextId_++;
+}
+
 void Testbed::remove(DeviceId id) {
-  Device& device = devices_.at(id);
-  if (!device.present) return;
+  const auto kept = devices_.find(id);
+  if (kept == devices_.end() || !kept->second.present) return;
+  Device& device = kept->second;
   device.present = false;
   if (device.server) device.server->vanish();
   if (device.bootloader) device.bootloader->unplug();
@@ -223,10 +241,18 @@ void Testbed::remove(DeviceId id) {
     umockdev_testbed_uevent(testbed_, at->c_str(), "remove");
     umockdev_testbed_remove_device(testbed_, at->c_str());
   }
+  // A test may plug and unplug a thousand times: nothing is kept of a device that went but what
+  // serves its node.
+  if (!device.server && !device.usbdevfs) {
+    devices_.erase(kept);
+  } else {
+    device.syspaths.resize(1);
+    device.syspaths.shrink_to_fit();
+  }
 }
 
 void Testbed::denyAccess(DeviceId device) {
-  const std::string path = umockdev_testbed_get_root_dir(testbed_) + devnode(device);
+  const std::string path = rootDir() + devnode(device);
   ::chmod(path.c_str(), 0);
 }
 

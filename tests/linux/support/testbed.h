@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +64,8 @@ class Testbed {
 
   bool inMockEnvironment() const { return mock_; }
   UMockdevTestbed* get() const { return testbed_; }
+  // The folder that stands for the machine's root.
+  std::string rootDir() const;
 
   DeviceId addUsbHid(const UsbHidSpec& spec);
   DeviceId addBleHid(const BleHidSpec& spec);
@@ -72,7 +75,8 @@ class Testbed {
   DeviceId addBootloader(platform::sim::BootloaderSpec spec = {});
   // Binds one more interface of a USB device to a driver, with its "add" uevent.
   void addInterface(DeviceId device, const std::string& driver);
-  // The device leaves: its handles fail from now on, "remove" uevents go out, sysfs empties.
+  // The device leaves: its handles fail from now on, "remove" uevents go out, sysfs empties. Its
+  // node is still served (a host may hold it open), but nothing else of it is kept.
   void remove(DeviceId device);
 
   HidrawServer& server(DeviceId device) const { return *devices_.at(device).server; }
@@ -82,7 +86,7 @@ class Testbed {
   const std::string& devnode(DeviceId device) const { return devices_.at(device).devnode; }
   // The sysfs path of the device's top node (the USB device, or the uhid HID device).
   const std::string& syspath(DeviceId device) const { return devices_.at(device).syspaths.front(); }
-  // The root hub's port of a USB device.
+  // The root hub's port of a USB device, while it is there.
   int port(DeviceId device) const { return devices_.at(device).port; }
   // Its node (hidraw or USB) refuses every user without the override capabilities.
   void denyAccess(DeviceId device);
@@ -98,6 +102,7 @@ class Testbed {
     int port = 0;
     bool present = true;
   };
+  DeviceId keep(Device device);
   std::string add(const std::string& description);
   std::string addHidraw(Device& device, const std::string& hidSyspath, HidrawSpec hid);
   int portFor(int asked);
@@ -112,7 +117,8 @@ class Testbed {
 
   UMockdevTestbed* testbed_;
   bool mock_ = false;
-  std::vector<Device> devices_;
+  std::map<DeviceId, Device> devices_;
+  DeviceId nextId_ = 0;
   int nextPort_ = 1;
   int nextAddress_ = 2;  // the root hub has 1; a device plugged in again gets a new one
   int nextHidraw_ = 0;
