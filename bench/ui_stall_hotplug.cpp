@@ -78,6 +78,7 @@ void Rebuild(int boards) {
 
 void BluezAppears() {
   auto* bluez = new testbed::BluezMock(false);
+  AtTheEnd([bluez] { delete bluez; });
   if (!bluez->busRunning()) Finish("bluez-appears-ms failed (no bus)");
   Application& a = StartWithLowEnergyBoard();
   StallMeter meter = MeterAfterTheStart();
@@ -117,6 +118,7 @@ void BluezAppears() {
 
 void BluezSilent() {
   auto* bluez = new testbed::BluezMock(false);
+  AtTheEnd([bluez] { delete bluez; });
   if (!bluez->startSilentBluez()) Finish("bluez-silent-stall-ms failed (no bus)");
   Application& a = StartWithLowEnergyBoard();
   StallMeter meter = MeterAfterTheStart();

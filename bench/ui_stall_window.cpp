@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "resources/dialog_template.h"
 #include "resources/menu.h"
@@ -24,6 +26,12 @@ namespace ids = res::main_dialog;
 
 namespace {
 
+std::mutex cleanupsLock;
+std::vector<std::function<void()>>& Cleanups() {
+  static std::vector<std::function<void()>> cleanups;
+  return cleanups;
+}
+
 [[noreturn]] void End(std::FILE* stream, const std::string& text, int code) {
   static std::atomic<bool> ending{false};
   if (ending.exchange(true)) {
@@ -31,6 +39,10 @@ namespace {
   }
   std::fprintf(stream, "%s\n", text.c_str());
   std::fflush(nullptr);
+  {
+    std::lock_guard lock(cleanupsLock);
+    for (const auto& cleanup : Cleanups()) cleanup();
+  }
   std::_Exit(code);
 }
 
@@ -42,6 +54,11 @@ void Fail(const std::string& why) {
 
 void Finish(const std::string& text) {
   End(stdout, text, 0);
+}
+
+void AtTheEnd(std::function<void()> cleanup) {
+  std::lock_guard lock(cleanupsLock);
+  Cleanups().push_back(std::move(cleanup));
 }
 
 void FinishAfter(std::chrono::seconds limit, std::function<std::string()> text) {

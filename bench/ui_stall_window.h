@@ -34,6 +34,9 @@ inline constexpr unsigned kSilentAfterMs = 5000;  // as uhid and usbhid give up 
 // and for a deadline that ends a run stuck past it.
 [[noreturn]] void Finish(const std::string& text);
 [[noreturn]] void Fail(const std::string& why);
+// Runs `cleanup` when the run ends, whichever way: what the run started outside the process
+// (a bus, a mock BlueZ) must not outlive it.
+void AtTheEnd(std::function<void()> cleanup);
 // From now on, Finish(text()) once `limit` has passed, however the window's thread fares.
 void FinishAfter(std::chrono::seconds limit, std::function<std::string()> text);
 
