@@ -167,9 +167,9 @@ void ReadWorker::readConfiguration(const BoardShare& share) {
     if (!received[i]) continue;
     const auto from = received[i]->begin() + static_cast<std::ptrdiff_t>(share.reportOffset);
     std::copy_n(from, kConfigBlockSize, BlockFor(m_state.configRecord, kReadOrder[i]).begin());
+    if (kReadOrder[i] == SettingsReport) m_state.identityRead.store(1, std::memory_order_release);
     anyRead = true;
   }
-  if (received[1]) m_state.identityRead.store(1, std::memory_order_release);
   if (anyRead) m_state.configReadFromBoard.store(1, std::memory_order_release);
   // A Read pressed while this one was on its way may want what the board holds now.
   if (m_state.readAsked == share.readAsked) {
