@@ -1,9 +1,7 @@
 #include "platform/linux/bluez_record.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "platform/linux/event_fd.h"
 
 namespace brisa::platform {
 
@@ -83,7 +79,7 @@ class BluezLink {
       if (!bus_ && due) connect();
       if (bus_ && !answered_ && !call_ && (askNow_ || (due && !bluezAbsent_))) ask();
 
-      pollfd fds[2] = {{record_.wake_, POLLIN, 0}, {-1, 0, 0}};
+      pollfd fds[2] = {{record_.wake_.fd(), POLLIN, 0}, {-1, 0, 0}};
       int timeout = -1;
       if (bus_) {
         const int events = sd_bus_get_events(bus_.get());
@@ -103,9 +99,7 @@ class BluezLink {
         timeout = timeout < 0 ? retry : std::min(timeout, retry);
       }
       if (::poll(fds, bus_ ? 2 : 1, timeout) < 0 && errno != EINTR) return;
-      if ((fds[0].revents & POLLIN) != 0) {
-        drainEventFd(record_.wake_);
-      }
+      if ((fds[0].revents & POLLIN) != 0) record_.wake_.clear();
       if (bus_) process();
     }
   }
@@ -284,17 +278,14 @@ class BluezLink {
 };
 
 BluezRecord::BluezRecord() {
-  wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wake_ >= 0) thread_ = std::thread([this] { run(); });
+  if (wake_.fd() >= 0) thread_ = std::thread([this] { run(); });
 }
 
 BluezRecord::~BluezRecord() {
-  if (thread_.joinable()) {
-    stop_.store(true);
-    ringEventFd(wake_);
-    thread_.join();
-  }
-  if (wake_ >= 0) ::close(wake_);
+  if (!thread_.joinable()) return;
+  stop_.store(true);
+  wake_.ring();
+  thread_.join();
 }
 
 std::shared_ptr<BluezRecord> BluezRecord::shared() {
@@ -315,7 +306,7 @@ std::shared_ptr<const std::vector<BluezDevice>> BluezRecord::devices() const {
 }
 
 void BluezRecord::want() {
-  if (!wanted_.exchange(true) && wake_ >= 0) ringEventFd(wake_);
+  if (!wanted_.exchange(true)) wake_.ring();
 }
 
 std::uint64_t BluezRecord::listen(std::function<void()> listener) {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/doorbell.h"
 #include "platform/linux/bluez_devices.h"
 
 namespace brisa::platform {
@@ -17,7 +18,7 @@ namespace brisa::platform {
 // waits on the bus. The thread owns the one connection to the system bus (DBUS_SYSTEM_BUS_ADDRESS
 // chooses another, as for every D-Bus client), asks BlueZ for its objects once it is on the bus,
 // and follows BlueZ coming and going, its objects' interfaces added and removed and their
-// properties changed. It waits in poll() on the connection and an eventfd: idle, it costs
+// properties changed. It waits in poll() on the connection and a doorbell: idle, it costs
 // nothing. Without a bus, or when BlueZ let a call time out, it tries again no more often than
 // every half second, and only while an answer is wanted. Thread-safe.
 class BluezRecord {
@@ -54,7 +55,7 @@ class BluezRecord {
   std::uint64_t lastListener_ = 0;
   std::atomic<bool> wanted_{false};
   std::atomic<bool> stop_{false};
-  int wake_ = -1;  // eventfd: wanted, or the record is going
+  Doorbell wake_;  // wanted, or the record is going
   std::thread thread_;
 };
 

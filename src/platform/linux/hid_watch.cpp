@@ -1,7 +1,6 @@
 #include "platform/linux/hid_watch.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/event_fd.h"
+#include "platform/doorbell.h"
 #include "platform/linux/hidraw_inventory.h"
 #include "platform/linux/udev_handles.h"
 
@@ -28,16 +27,11 @@ struct WatchState {
   std::shared_ptr<HidrawCatalog> catalog;
   UdevPtr udev;
   UdevMonitorPtr monitor;
-  int wake = -1;
-  int verdicts = -1;  // eventfd the catalog rings when BlueZ's verdict on a device comes or changes
+  Doorbell wake;
+  Doorbell verdicts;  // rung by the catalog when BlueZ's verdict on a device comes or changes
   std::atomic<bool> stop{false};
   // The interface paths of each node seen, for its removal, when sysfs no longer tells them.
   std::map<std::string, std::vector<std::string>> paths;
-
-  ~WatchState() {
-    if (wake >= 0) ::close(wake);
-    if (verdicts >= 0) ::close(verdicts);
-  }
 
   std::vector<std::string> pathsOf(const HidrawNode& node) {
     std::vector<std::string> out;
@@ -91,8 +85,9 @@ struct WatchState {
   }
 
   void run() {
-    pollfd fds[3] = {
-        {udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {wake, POLLIN, 0}, {verdicts, POLLIN, 0}};
+    pollfd fds[3] = {{udev_monitor_get_fd(monitor.get()), POLLIN, 0},
+                     {wake.fd(), POLLIN, 0},
+                     {verdicts.fd(), POLLIN, 0}};
     while (!stop) {
       if (::poll(fds, 3, -1) < 0) {
         if (errno == EINTR) continue;
@@ -100,7 +95,7 @@ struct WatchState {
       }
       if (stop || (fds[1].revents & POLLIN) != 0) return;
       if ((fds[2].revents & POLLIN) != 0) {
-        drainEventFd(verdicts);
+        verdicts.clear();
         rejudge();
       }
       while (!stop) {
@@ -120,7 +115,7 @@ class HidWatch final : public Subscription {
   ~HidWatch() override {
     state_->catalog->removeWatcher(state_->verdicts);
     state_->stop = true;
-    ringEventFd(state_->wake);
+    state_->wake.ring();
     if (thread_.get_id() == std::this_thread::get_id()) {
       thread_.detach();  // ended from its own callback: it returns to run() and stops there
     } else {
@@ -145,9 +140,7 @@ std::unique_ptr<Subscription> watchHidraw(std::function<void(const HidChange&)> 
   state->catalog = std::move(catalog);
   state->udev.reset(udev_new());
   if (state->udev) state->monitor.reset(udev_monitor_new_from_netlink(state->udev.get(), "udev"));
-  state->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  state->verdicts = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (!state->monitor || state->wake < 0 || state->verdicts < 0 ||
+  if (!state->monitor || state->wake.fd() < 0 || state->verdicts.fd() < 0 ||
       udev_monitor_filter_add_match_subsystem_devtype(state->monitor.get(), "hidraw", nullptr) <
           0 ||
       udev_monitor_enable_receiving(state->monitor.get()) < 0) {

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "platform/linux/bluez_devices.h"
-#include "platform/linux/event_fd.h"
 #include "platform/linux/hid_interface_path.h"
 
 namespace brisa::platform {
@@ -72,7 +71,7 @@ void HidrawCatalog::bluezSpoke() {
 
 void HidrawCatalog::ringWatchers() {
   std::lock_guard lock(mutex_);
-  for (const int watcher : watchers_) ringEventFd(watcher);
+  for (Doorbell* watcher : watchers_) watcher->ring();
 }
 
 void HidrawCatalog::keepOnly(const std::vector<std::string>& presentHidSyspaths) {
@@ -83,14 +82,14 @@ void HidrawCatalog::keepOnly(const std::vector<std::string>& presentHidSyspaths)
   std::erase_if(bluetooth_, gone);
 }
 
-void HidrawCatalog::addWatcher(int eventFd) {
+void HidrawCatalog::addWatcher(Doorbell& bell) {
   std::lock_guard lock(mutex_);
-  watchers_.insert(eventFd);
+  watchers_.insert(&bell);
 }
 
-void HidrawCatalog::removeWatcher(int eventFd) {
+void HidrawCatalog::removeWatcher(Doorbell& bell) {
   std::lock_guard lock(mutex_);
-  watchers_.erase(eventFd);
+  watchers_.erase(&bell);
 }
 
 void HidrawCatalog::remember(std::string_view interfacePath, const std::string& hidrawSyspath) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/doorbell.h"
 #include "platform/linux/bluez_record.h"
 #include "platform/linux/device_changes.h"
 #include "platform/linux/device_memo.h"
@@ -54,9 +55,9 @@ class HidrawCatalog {
   // After a listing of every node: forgets the devices that went.
   void keepOnly(const std::vector<std::string>& presentHidSyspaths);
 
-  // An eventfd rung when a verdict comes or changes, until it is let go.
-  void addWatcher(int eventFd);
-  void removeWatcher(int eventFd);
+  // Rung when a verdict comes or changes, until it is let go.
+  void addWatcher(Doorbell& bell);
+  void removeWatcher(Doorbell& bell);
 
   void remember(std::string_view interfacePath, const std::string& hidrawSyspath);
   std::optional<std::string> hidrawOf(std::string_view interfacePath) const;
@@ -76,7 +77,7 @@ class HidrawCatalog {
   mutable std::mutex mutex_;
   std::map<std::string, std::string> bluetooth_;  // HID device syspath -> address
   std::map<std::string, bool> lowEnergy_;         // by HID device syspath
-  std::set<int> watchers_;
+  std::set<Doorbell*> watchers_;
   std::unordered_map<std::string, std::string> hidrawByPath_;  // canonical path -> syspath
   std::uint64_t listening_ = 0;
 };

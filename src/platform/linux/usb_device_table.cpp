@@ -1,15 +1,12 @@
 #include "platform/linux/usb_device_table.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-
-#include "platform/linux/event_fd.h"
 
 namespace brisa::platform {
 
@@ -53,8 +50,7 @@ UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
   }
   if (monitor_) {
     udev_monitor_set_receive_buffer_size(monitor_.get(), kMonitorBufferBytes);
-    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake_ < 0) {
+    if (wake_.fd() < 0) {
       monitor_.reset();
     } else {
       watcher_ = std::thread([this] { watch(); });
@@ -64,26 +60,22 @@ UsbDeviceTable::UsbDeviceTable(udev* context) : context_(context) {
 }
 
 UsbDeviceTable::~UsbDeviceTable() {
-  if (watcher_.joinable()) {
-    stop_.store(true);
-    ringEventFd(wake_);
-    watcher_.join();
-  }
-  if (wake_ >= 0) ::close(wake_);
+  if (!watcher_.joinable()) return;
+  stop_.store(true);
+  wake_.ring();
+  watcher_.join();
 }
 
 void UsbDeviceTable::watch() {
   const int monitorFd = udev_monitor_get_fd(monitor_.get());
   while (!stop_.load()) {
     // While the flag is up the events are the table's to drain: only its word is awaited.
-    pollfd fds[2] = {{eventsWaiting_.load() ? -1 : monitorFd, POLLIN, 0}, {wake_, POLLIN, 0}};
+    pollfd fds[2] = {{eventsWaiting_.load() ? -1 : monitorFd, POLLIN, 0}, {wake_.fd(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-      drainEventFd(wake_);
-    }
+    if ((fds[1].revents & POLLIN) != 0) wake_.clear();
     if (fds[0].revents != 0) eventsWaiting_.store(true, std::memory_order_release);
   }
 }
@@ -136,7 +128,7 @@ void UsbDeviceTable::drain() {
   }
   // An event that came after the last receive finds the flag down and raises it again.
   eventsWaiting_.store(false, std::memory_order_release);
-  ringEventFd(wake_);
+  wake_.ring();
 }
 
 const std::vector<std::string>& UsbDeviceTable::current() {

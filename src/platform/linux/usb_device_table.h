@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/doorbell.h"
 #include "platform/linux/udev_handles.h"
 
 namespace brisa::platform {
@@ -48,7 +49,7 @@ class UsbDeviceTable {
   // Raised by the watching thread when the monitor has events; lowered once they are drained.
   std::atomic<bool> eventsWaiting_{false};
   std::atomic<bool> stop_{false};
-  int wake_ = -1;  // eventfd: the events were drained, or the table is going
+  Doorbell wake_;  // the events were drained, or the table is going
   std::thread watcher_;
 };
 
