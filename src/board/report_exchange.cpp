@@ -19,13 +19,9 @@ bool Raised(const std::atomic<std::uint32_t>& flag) {
 
 // Under the board lock.
 BoardShare ShareOf(const BoardState& state) {
-  return BoardShare{state.hDevice,
-                    state.hidCaps.value_or(platform::HidCaps{}),
-                    state.hidCaps.has_value(),
-                    ReportOffset(state),
-                    state.selection.load(std::memory_order_acquire),
-                    state.readAsked,
-                    state.rebootAsked};
+  return BoardShare{state.hDevice,       state.hidCaps,
+                    ReportOffset(state), state.selection.load(std::memory_order_acquire),
+                    state.readAsked,     state.rebootAsked};
 }
 
 bool StillSelected(const BoardState& state, const BoardShare& share) {
@@ -35,14 +31,13 @@ bool StillSelected(const BoardState& state, const BoardShare& share) {
 // A handle is used only with its own report lengths: those that did not come while selection
 // waited for them are asked for here.
 void TakeCapabilities(BoardState& state, BoardShare& share) {
-  if (!share.board || share.capsKnown) return;
+  if (!share.board || share.caps) return;
   const auto answer = CallBoard(
       share.board, [](platform::HidDevice& board) { return board.capabilities(); },
       [&] { return StillSelected(state, share); });
   if (!answer) return;
   // A descriptor that cannot be had gives no lengths; asking again would give none either.
   share.caps = answer->value_or(platform::HidCaps{});
-  share.capsKnown = true;
   std::lock_guard lock(state.boardLock);
   if (StillSelected(state, share)) state.hidCaps = share.caps;
 }
@@ -181,7 +176,7 @@ void ReadWorker::readConfiguration(const BoardShare& share) {
 void ReadWorker::readInput(const BoardShare& share) {
   platform::HidDevice& board = *share.board;
   // The board slots its reports at the length they are split at here.
-  const std::size_t length = share.caps.inputReportByteLength;
+  const std::size_t length = share.caps.value_or(platform::HidCaps{}).inputReportByteLength;
   const platform::InputRead read = board.readInput(m_inputBuffer, length);
   if (read.status == platform::InputReadStatus::Pending) {
     // Abandoned now rather than at the next pass: the handle may close before then, and no
@@ -286,7 +281,8 @@ WriteWorker::Sent WriteWorker::send(const BoardShare& share, const FeatureReport
                                     std::uint64_t& failedMs) {
   // The interface's own feature length goes out: cut short, or padded with zeros past the
   // report's 21 bytes.
-  std::vector<std::uint8_t> buffer(share.caps.featureReportByteLength, 0);
+  std::vector<std::uint8_t> buffer(share.caps.value_or(platform::HidCaps{}).featureReportByteLength,
+                                   0);
   std::copy_n(report.begin(), std::min(buffer.size(), report.size()), buffer.begin());
   const auto stillSelected = [this, &share] { return StillSelected(m_state, share); };
   for (int attempt = 0;; ++attempt) {

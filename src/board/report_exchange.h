@@ -45,8 +45,7 @@ void AskWrite(BoardState& state, const OutgoingReports& reports);
 // of the handle, so the pass needs no lock while it talks to the board.
 struct BoardShare {
   std::shared_ptr<platform::HidDevice> board;  // null when none is open
-  platform::HidCaps caps;
-  bool capsKnown = false;  // `caps` were read from this board
+  std::optional<platform::HidCaps> caps;       // absent until read from this board
   std::size_t reportOffset = 1;
   std::uint64_t selection = 0;
   std::uint64_t readAsked = 0;  // the counts of the requests when the share was taken
